@@ -1,0 +1,178 @@
+#include "common/text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "common/error.h"
+
+namespace kelvane {
+
+int32_t RoundHalfAway(double x) {
+  if (std::isnan(x)) throw Error(kErrOverflow, "Overflow: rounding a value that is not a number");
+  double a = std::floor(std::fabs(x) + 0.5);
+  double r = x < 0 ? -a : (x > 0 ? a : 0.0);
+  if (r > 2147483647.0 || r < -2147483648.0) throw Error(kErrOverflow, "Overflow");
+  return static_cast<int32_t>(r);
+}
+
+std::string_view TrimBlanks(std::string_view t) {
+  size_t b = 0, e = t.size();
+  while (b < e && t[b] == ' ') ++b;
+  while (e > b && t[e - 1] == ' ') --e;
+  return t.substr(b, e - b);
+}
+
+std::string_view GetFieldView(std::string_view text, std::string_view sep, int32_t n) {
+  if (sep.empty() || n <= 0) return {};
+  // The working text is the separator followed by the trimmed text; field k
+  // starts after the k-th separator occurrence of that working text, so the
+  // fields are those of the trimmed text itself.
+  std::string_view w = TrimBlanks(text);
+  // Field 1 starts at 0 (right after the leading separator).
+  size_t start = 0;
+  for (int32_t k = 1; k < n; ++k) {
+    size_t pos = w.find(sep, start);
+    if (pos == std::string_view::npos) return {};
+    start = pos + sep.size();
+  }
+  if (start > w.size()) return {};
+  // Field n of a text that ran empty is "" (the loop of the definition stops
+  // as soon as the working text is empty).
+  if (start == w.size() && n > 1) return {};
+  size_t end = w.find(sep, start);
+  return w.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+std::string GetField(std::string_view text, std::string_view sep, int32_t n) {
+  return std::string(GetFieldView(text, sep, n));
+}
+
+int32_t CountSeparators(std::string_view text, std::string_view sep) {
+  if (sep.empty() || text.empty()) return 0;
+  int32_t count = 0;
+  size_t pos = 0;
+  while ((pos = text.find(sep, pos)) != std::string_view::npos) {
+    ++count;
+    pos += sep.size();
+  }
+  return count;
+}
+
+namespace {
+
+// Parses the leading number of t; returns the value and whether any digit was
+// seen.
+double ParseLeading(std::string_view t, bool* anyDigit, size_t* consumed) {
+  size_t i = 0;
+  while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
+  bool neg = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+    neg = t[i] == '-';
+    ++i;
+  }
+  double v = 0;
+  bool digits = false;
+  while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+    v = v * 10 + (t[i] - '0');
+    digits = true;
+    ++i;
+  }
+  if (i < t.size() && t[i] == '.') {
+    size_t j = i + 1;
+    double scale = 0.1;
+    double frac = 0;
+    bool fd = false;
+    while (j < t.size() && t[j] >= '0' && t[j] <= '9') {
+      frac += (t[j] - '0') * scale;
+      scale /= 10;
+      fd = true;
+      ++j;
+    }
+    if (fd || digits) {
+      v += frac;
+      digits = digits || fd;
+      i = j;
+    }
+  }
+  if (anyDigit) *anyDigit = digits;
+  if (consumed) *consumed = i;
+  if (!digits) return 0;
+  return neg ? -v : v;
+}
+
+}  // namespace
+
+double LeadingNumber(std::string_view text) { return ParseLeading(text, nullptr, nullptr); }
+
+int64_t LeadingInteger(std::string_view text) {
+  double v = LeadingNumber(text);
+  if (v >= 9.2e18) return std::numeric_limits<int64_t>::max();
+  if (v <= -9.2e18) return std::numeric_limits<int64_t>::min();
+  return static_cast<int64_t>(v);
+}
+
+bool IsNumericText(std::string_view text) {
+  bool any = false;
+  size_t used = 0;
+  ParseLeading(text, &any, &used);
+  if (!any) return false;
+  while (used < text.size() && (text[used] == ' ' || text[used] == '\t')) ++used;
+  return used == text.size();
+}
+
+size_t CharCount(std::string_view s) {
+  size_t n = 0;
+  for (unsigned char c : s)
+    if ((c & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+std::string FormatNumber(double x) {
+  if (x == 0) return "0";
+  char buf[64];
+  for (int prec = 1; prec <= 17; ++prec) {
+    std::snprintf(buf, sizeof buf, "%.*g", prec, x);
+    if (std::strtod(buf, nullptr) == x) break;
+  }
+  std::string s(buf);
+  // Plain notation for the magnitudes this system handles.
+  if (s.find('e') != std::string::npos && std::fabs(x) < 1e15 && std::fabs(x) >= 1e-6) {
+    std::snprintf(buf, sizeof buf, "%.10f", x);
+    s = buf;
+    while (!s.empty() && s.back() == '0') s.pop_back();
+    if (!s.empty() && s.back() == '.') s.pop_back();
+  }
+  return s;
+}
+
+std::string NormalizeCoordinate(std::string_view text) {
+  if (text.empty()) return {};
+  // The hemisphere letter is the last character (a whole UTF-8 sequence).
+  size_t last = text.size() - 1;
+  while (last > 0 && (static_cast<unsigned char>(text[last]) & 0xC0) == 0x80) --last;
+  std::string_view hemi = text.substr(last);
+  std::string number(text.substr(0, last));
+  if (number.find('.') == std::string::npos) number += ".00";
+  auto deg = LeadingInteger(GetFieldView(number, ".", 1));
+  auto min = LeadingInteger(GetFieldView(number, ".", 2));
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%lld.%02lld", static_cast<long long>(deg),
+                static_cast<long long>(min));
+  std::string out(buf);
+  out += hemi;
+  return out;
+}
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  if (month == 2) {
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return leap ? 29 : 28;
+  }
+  return kDays[month - 1];
+}
+
+}  // namespace kelvane

@@ -1,0 +1,52 @@
+// Shared text and number helpers used by all checks and audits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelvane {
+
+// Sign of x times the integer part of |x| + 0.5: halves go away from zero.
+// Raises an overflow error when the result does not fit 32 bits.
+int32_t RoundHalfAway(double x);
+
+// Field n (1-based) of text between separators, after the text has been
+// trimmed of leading and trailing blanks. Adjacent separators enclose an empty
+// field; n <= 0, a field beyond the last, or an empty separator give "".
+std::string GetField(std::string_view text, std::string_view separator, int32_t n);
+// The same as a view into text (no allocation).
+std::string_view GetFieldView(std::string_view text, std::string_view separator, int32_t n);
+
+// Non-overlapping occurrences of separator in text (0 for an empty separator).
+int32_t CountSeparators(std::string_view text, std::string_view separator);
+
+// Canonical form of a latitude or longitude text: degrees without leading
+// zeros, ".", minutes with at least two digits, hemisphere letter.
+std::string NormalizeCoordinate(std::string_view text);
+
+// Value of the leading number of a text: leading blanks skipped, an optional
+// sign, digits with an optional decimal part; 0 when there is none.
+double LeadingNumber(std::string_view text);
+// Leading number as a whole number (fraction truncated toward zero, saturated
+// to the 64-bit range).
+int64_t LeadingInteger(std::string_view text);
+
+// True when the whole text (blanks around it allowed) is a number: optional
+// sign, digits, optional decimal point and digits, at least one digit.
+bool IsNumericText(std::string_view text);
+
+// Leading and trailing blanks (spaces only) removed.
+std::string_view TrimBlanks(std::string_view text);
+
+// Number of characters (UTF-8 code points) of a text.
+size_t CharCount(std::string_view utf8);
+
+// Shortest decimal text of a number that reads back to the same value
+// ("12.3", "5", "-0.25").
+std::string FormatNumber(double x);
+
+// Days of a month (28..31), leap years included; 0 for a month outside 1..12.
+int DaysInMonth(int year, int month);
+
+}  // namespace kelvane

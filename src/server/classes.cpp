@@ -1,0 +1,185 @@
+// The three component classes: each public method serialises on the
+// instance's mutex, empties the instance's result list, runs its check or
+// audit and hands the findings back; whatever the work raises becomes the
+// returned error status, with the caller's result list as it was.
+#include <atomic>
+#include <mutex>
+
+#include "common/audit_list.h"
+#include "common/error.h"
+#include "common/wind.h"
+#include "kelvane/kelvane.h"
+#include "server/instance_count.h"
+
+namespace kelvane {
+
+namespace detail {
+namespace {
+std::atomic<long> g_liveObjects{0};
+}
+void ObjectCreated() { g_liveObjects.fetch_add(1, std::memory_order_relaxed); }
+void ObjectDestroyed() { g_liveObjects.fetch_sub(1, std::memory_order_relaxed); }
+}  // namespace detail
+
+long LiveObjectCount() { return detail::g_liveObjects.load(std::memory_order_relaxed); }
+
+// State shared by the three classes: the result list of the current call,
+// the warning callback and the mutex that keeps one call at a time.
+struct ComponentState {
+  std::mutex mu;
+  AuditList list;
+  WarningCallback warn;
+
+  ComponentState() { detail::ObjectCreated(); }
+  ~ComponentState() { detail::ObjectDestroyed(); }
+
+  void AddAuditItem(std::string_view message, std::string_view element, std::string_view related,
+                    std::string_view day, std::string_view timeOrItem, std::string_view line,
+                    std::string_view level) {
+    list.Add(message, element, related, day, timeOrItem, line, level);
+  }
+};
+
+// ---------------------------------------------------------------- KelvaneA
+
+struct KelvaneA::Impl : ComponentState {};
+
+KelvaneA::KelvaneA() : impl_(std::make_unique<Impl>()) {}
+KelvaneA::~KelvaneA() = default;
+
+void KelvaneA::SetWarningCallback(WarningCallback cb) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->warn = std::move(cb);
+}
+
+Status KelvaneA::AFileFormCheck(std::string strSysPath, std::string strPathFile,
+                                VariantArray& AFilePara, StringArray& AFileClass,
+                                StringArray& AFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    impl_->list.Clear();
+    (void)strSysPath;
+    (void)strPathFile;
+    (void)AFilePara;
+    (void)AFileClass;
+    impl_->list.HandBack(AFileAuditingList);
+  });
+}
+
+Status KelvaneA::AFileAuditing(
+    std::string strSysPath, VariantArray& SysLib, VariantArray& AFilePara, StringArray& AFileClass,
+    StringArray& strP, StringArray& strT, StringArray& strI, StringArray& strE, StringArray& strU,
+    StringArray& strTD, StringArray& strNN, StringArray& strNL, StringArray& strCC,
+    StringArray& strH, StringArray& strV, StringArray& strR, StringArray& strw,
+    StringArray& strFDFF, StringArray& strD0, StringArray& strGLT, StringArray& strGE,
+    StringArray& strD5, StringArray& strD10, StringArray& strD15, StringArray& strD20,
+    StringArray& strD40, StringArray& strK8, StringArray& strK16, StringArray& strK32,
+    StringArray& strLE, StringArray& strLL, StringArray& strP0, StringArray& strZ,
+    StringArray& strDYF, StringArray& strAA, StringArray& strG, StringArray& strZJRR,
+    StringArray& strZJFDFF, StringArray& strZJSS, StringArray& strMaxRain,
+    StringArray& strRconnect, StringArray& VFileFM, StringArray& VFileJY, StringArray& VFileGK,
+    StringArray& VFileBZ, std::string& strManualWindV, StringArray& AFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    impl_->list.Clear();
+    (void)strSysPath, (void)SysLib, (void)AFilePara, (void)AFileClass, (void)strP, (void)strT;
+    (void)strI, (void)strE, (void)strU, (void)strTD, (void)strNN, (void)strNL, (void)strCC;
+    (void)strH, (void)strV, (void)strR, (void)strw, (void)strFDFF, (void)strD0, (void)strGLT;
+    (void)strGE, (void)strD5, (void)strD10, (void)strD15, (void)strD20, (void)strD40;
+    (void)strK8, (void)strK16, (void)strK32, (void)strLE, (void)strLL, (void)strP0, (void)strZ;
+    (void)strDYF, (void)strAA, (void)strG, (void)strZJRR, (void)strZJFDFF, (void)strZJSS;
+    (void)strMaxRain, (void)strRconnect, (void)VFileFM, (void)VFileJY, (void)VFileGK;
+    (void)VFileBZ, (void)strManualWindV;
+    impl_->list.MergeInto(AFileAuditingList);
+  });
+}
+
+std::string KelvaneA::WindDToWindDValue(std::string strWD, std::string strWF) {
+  // Uses no instance state; safe to call at any time.
+  try {
+    return WindDirectionDegrees(strWD, strWF);
+  } catch (...) {
+    return "-";
+  }
+}
+
+// ---------------------------------------------------------------- KelvaneR
+
+struct KelvaneR::Impl : ComponentState {};
+
+KelvaneR::KelvaneR() : impl_(std::make_unique<Impl>()) {}
+KelvaneR::~KelvaneR() = default;
+
+void KelvaneR::SetWarningCallback(WarningCallback cb) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->warn = std::move(cb);
+}
+
+Status KelvaneR::RFileFormCheck(std::string strSysPath, std::string strPathFile,
+                                VariantArray& RFilePara, StringArray& RFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    impl_->list.Clear();
+    CutToRowZero(RFileAuditingList);
+    (void)strSysPath, (void)strPathFile, (void)RFilePara;
+    impl_->list.HandBack(RFileAuditingList);
+  });
+}
+
+Status KelvaneR::RFileAuditing(std::string strSysPath, VariantArray& RFilePara,
+                               StringArray& strRFileG, StringArray& strRFileN,
+                               StringArray& strRFileD, StringArray& strRFileS,
+                               StringArray& strRFileR, StringArray& strRFileYQ,
+                               StringArray& strRFileEnvironment, StringArray& strRFileSurface,
+                               StringArray& strRFileOtherCZ, StringArray& strRFileBZ,
+                               StringArray& strRFileFM, StringArray& RFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    impl_->list.Clear();
+    (void)strSysPath, (void)RFilePara, (void)strRFileG, (void)strRFileN, (void)strRFileD;
+    (void)strRFileS, (void)strRFileR, (void)strRFileYQ, (void)strRFileEnvironment;
+    (void)strRFileSurface, (void)strRFileOtherCZ, (void)strRFileBZ, (void)strRFileFM;
+    impl_->list.MergeInto(RFileAuditingList);
+  });
+}
+
+// ---------------------------------------------------------------- KelvaneY
+
+struct KelvaneY::Impl : ComponentState {};
+
+KelvaneY::KelvaneY() : impl_(std::make_unique<Impl>()) {}
+KelvaneY::~KelvaneY() = default;
+
+void KelvaneY::SetWarningCallback(WarningCallback cb) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->warn = std::move(cb);
+}
+
+Status KelvaneY::YfileFormCheck(std::string strSysPath, std::string strPathFile,
+                                VariantArray& YFilePara, StringArray& YFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    impl_->list.Clear();
+    CutToRowZero(YFileAuditingList);
+    (void)strSysPath, (void)strPathFile, (void)YFilePara;
+    impl_->list.HandBack(YFileAuditingList);
+  });
+}
+
+Status KelvaneY::YfileAuditing(std::string strSysPath, VariantArray& YFilePara,
+                               StringArray& strMonthYearS, StringArray& strTimesSegmantMaxR,
+                               StringArray& strElementStartEndDate, StringArray& strMonthWDF,
+                               StringArray& strYearWDF, StringArray& YFileFM,
+                               StringArray& YFileGK, StringArray& YFileBZ, StringArray& YFileYQ,
+                               StringArray& YFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    impl_->list.Clear();
+    (void)strSysPath, (void)YFilePara, (void)strMonthYearS, (void)strTimesSegmantMaxR;
+    (void)strElementStartEndDate, (void)strMonthWDF, (void)strYearWDF, (void)YFileFM;
+    (void)YFileGK, (void)YFileBZ, (void)YFileYQ;
+    impl_->list.MergeInto(YFileAuditingList);
+  });
+}
+
+}  // namespace kelvane
