@@ -34,15 +34,19 @@ class Recordset {
   Recordset() = default;
   explicit Recordset(std::shared_ptr<const Table> table);
 
-  // True when the table has no rows at all (before first and after last).
+  // True when no row is visible (at the same time before the first and after
+  // the last row); before any filter that means the table has no rows.
   bool IsEmpty() const;
-  // Keep only rows whose column equals key exactly (case-sensitive); the
-  // cursor moves to the first match, or to the end when nothing matches.
+  // Keep only rows whose column equals key exactly (case-sensitive; a null
+  // field matches nothing); the cursor moves to the first match, or to the
+  // end when nothing matches. Raises kelvane::Error when the column is missing.
   void Filter(std::string_view column, std::string_view key);
   // Remove the filter; the cursor moves to the first row.
   void ClearFilter();
-  // Order the rows by a column, ascending; numeric order when every value
-  // of the column is a number, text order otherwise. Resets the cursor.
+  // Order the rows by a column, ascending; numeric order when every non-null
+  // value of the column is a number, byte-wise text order otherwise; nulls
+  // first, equal values keep their stored order. A filter stays in force.
+  // Resets the cursor. Raises kelvane::Error when the column is missing.
   void SortBy(std::string_view column);
 
   bool Eof() const;
@@ -56,7 +60,7 @@ class Recordset {
   // is no current row or no such column.
   std::string Field(std::string_view column) const;
   std::string Field(int position) const;
-  // Index of a column, or -1.
+  // Index of a column (exact name first, then ignoring ASCII case), or -1.
   int ColumnIndex(std::string_view column) const;
 
   const std::vector<std::string>& Columns() const;
@@ -64,8 +68,14 @@ class Recordset {
 
  private:
   const std::vector<std::optional<std::string>>& Current() const;
+  int RequireColumn(std::string_view column) const;
+  void ApplyFilter();
+
   std::shared_ptr<const Table> table_;
-  std::vector<size_t> view_;  // row indices visible, in order
+  std::vector<size_t> order_;  // all row indices, in sort order
+  std::vector<size_t> view_;   // row indices visible through the filter, in order
+  int filterColumn_ = -1;      // -1: no filter
+  std::string filterKey_;
   size_t pos_ = 0;
 };
 
@@ -79,12 +89,15 @@ class Database {
   static std::unique_ptr<Database> Open(const std::string& path,
                                         const std::string& password = "");
 
-  // Reads a whole table. Raises kelvane::Error when the table is missing.
+  // Reads a whole table (exact name first, then ignoring ASCII case). Tables
+  // already read from an unchanged file come from a small process-wide cache.
+  // Raises kelvane::Error when the table is missing.
   Recordset OpenTable(std::string_view name) const;
   // Names of the user tables of the file.
   std::vector<std::string> TableNames() const;
 
   Engine engine() const { return engine_; }
+  // Absolute path of the file.
   const std::string& path() const { return path_; }
 
  private:
@@ -104,5 +117,32 @@ std::string RadiationConstantPath(std::string_view sysPath);
 
 // Password of RadiationConstant.mdb.
 inline constexpr const char* kRadiationConstantPassword = "pxvarnolt";
+
+// Raised by Recordset::Field when the cursor is before the first or after the
+// last row.
+inline constexpr int kErrNoCurrentRow = 3021;
+
+namespace detail {
+
+// Engine entry points. path is absolute and names an existing file of the
+// engine's format. LoadTable resolves the name with MatchTableName and raises
+// kelvane::Error (table not found, engine failure) with messages naming path.
+Table SqliteLoadTable(const std::string& path, std::string_view name);
+std::vector<std::string> SqliteTableNames(const std::string& path);
+Table JetLoadTable(const std::string& path, std::string_view name);
+std::vector<std::string> JetTableNames(const std::string& path);
+
+// The entry of names equal to want, else the first equal ignoring ASCII
+// case, else nullptr.
+const std::string* MatchName(const std::vector<std::string>& names, std::string_view want);
+// Raises the table-not-found error for name in the database at path.
+[[noreturn]] void ThrowTableNotFound(const std::string& path, std::string_view name);
+
+// Drops every cached table (tests).
+void ClearTableCache();
+// Number of tables held by the cache (tests).
+size_t TableCacheSize();
+
+}  // namespace detail
 
 }  // namespace kelvane::db

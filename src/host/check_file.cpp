@@ -1,0 +1,76 @@
+#include "host/check_file.h"
+
+#include <cctype>
+
+#include "common/audit_list.h"
+
+namespace kelvane::host {
+
+bool FileResult::HasError() const {
+  for (const Finding& f : findings)
+    if (f.Level == kLevelError) return true;
+  return false;
+}
+
+char FileKind(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return '?';
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+}
+
+std::vector<Finding> ReadFindings(const StringArray& list) {
+  std::vector<Finding> out;
+  if (!list.IsAllocated() || list.Rank() != 2 || list.LBound(1) > 1 || list.UBound(1) < 7)
+    return out;
+  for (long r = 1; r <= list.UBound(2); ++r) {
+    if (r < list.LBound(2)) continue;
+    out.push_back(Finding{list(1, r), list(2, r), list(3, r), list(4, r), list(5, r), list(6, r),
+                          list(7, r)});
+  }
+  return out;
+}
+
+namespace {
+
+std::string WithSeparator(std::string dir) {
+  if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
+  return dir;
+}
+
+void CheckAFile(const std::string& path, const CheckOptions& opt, FileResult& r) {
+  KelvaneA a;
+  if (opt.warn) a.SetWarningCallback(opt.warn);
+  VariantArray para = VariantArray::Vector(1, 52);
+  StringArray cls = StringArray::Vector(1, 20);
+  StringArray list;
+  r.status = a.AFileFormCheck(WithSeparator(opt.sysPath), path, para, cls, list);
+  if (!r.status.ok()) return;
+  const Variant* usable = para.Find(6);
+  r.usable = usable && usable->Truth();
+  r.findings = ReadFindings(list);
+}
+
+}  // namespace
+
+FileResult CheckFile(const std::string& path, const CheckOptions& options) {
+  FileResult r;
+  r.file = path;
+  r.kind = FileKind(path);
+  try {
+    switch (r.kind) {
+      case 'A':
+        r.checked = true;
+        CheckAFile(path, options, r);
+        break;
+      default:
+        r.checked = false;
+        break;
+    }
+  } catch (const std::exception& e) {
+    r.status = Status(kErrInternal, e.what());
+  }
+  return r;
+}
+
+}  // namespace kelvane::host

@@ -1,0 +1,43 @@
+// What a host does with one data file: pick the class by the file's kind,
+// run its format check (and, where built, its audit) and collect the result.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "kelvane/kelvane.h"
+
+namespace kelvane::host {
+
+struct Finding {
+  std::string Message, Element, RelatedItem, Day, TimeOrItem, Line, Level;
+};
+
+struct FileResult {
+  std::string file;
+  char kind = '?';           // 'A', 'R', 'Y', or '?' for a file of another kind
+  bool checked = false;      // false when the kind is not handled
+  bool usable = false;       // the format-usable flag after the format check
+  Status status;             // error status of a check that could not run
+  std::vector<Finding> findings;
+
+  bool HasError() const;     // some finding has the level "错误"
+};
+
+struct CheckOptions {
+  std::string sysPath;       // system directory
+  bool formatOnly = false;   // skip the audit
+  WarningCallback warn;      // receives the audit's warning, if any
+};
+
+// Kind letter of a data file: the first letter of its file name, upper-cased.
+char FileKind(const std::string& path);
+
+// Checks one file. Never throws.
+FileResult CheckFile(const std::string& path, const CheckOptions& options);
+
+// Reads a result list (columns 1..7, rows 0..n) into findings.
+std::vector<Finding> ReadFindings(const StringArray& list);
+
+}  // namespace kelvane::host

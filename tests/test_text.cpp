@@ -1,0 +1,142 @@
+// Shared text and number helpers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "common/error.h"
+#include "common/text.h"
+#include "common/wind.h"
+
+namespace kelvane {
+namespace {
+
+struct FieldCase {
+  std::string text, sep;
+  int n;
+  std::string expected;
+};
+
+TEST(TextTest, GetField) {
+  const FieldCase cases[] = {
+      {"12 34 56", " ", 2, "34"},
+      {"12 34 56", " ", 1, "12"},
+      {"12 34 56", " ", 3, "56"},
+      {"12 34 56", " ", 4, ""},
+      {" 5/7 ", "/", 1, "5"},
+      {" 5/7 ", "/", 2, "7"},
+      {"1  2", " ", 2, ""},
+      {"1  2", " ", 3, "2"},
+      {"a::b::c", "::", 3, "c"},
+      {"a::b::c", "::", 2, "b"},
+      {"abc", "/", 1, "abc"},
+      {"abc", "/", 2, ""},
+      {"abc", "/", 0, ""},
+      {"abc", "/", -1, ""},
+      {"", "/", 1, ""},
+      {"a/", "/", 2, ""},
+      {"/a", "/", 1, ""},
+      {"/a", "/", 2, "a"},
+      {"abc", "", 1, ""},  // an empty separator finds nothing
+      {"0830-1015", "-", 2, "1015"},
+      {"12.5", ".", 2, "5"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetField(c.text, c.sep, c.n), c.expected)
+        << "text '" << c.text << "' sep '" << c.sep << "' n " << c.n;
+  }
+}
+
+TEST(TextTest, CountSeparators) {
+  struct Case {
+    std::string text, sep;
+    int expected;
+  };
+  const Case cases[] = {
+      {"1 2 3", " ", 2}, {"aaa", "aa", 1}, {"", " ", 0},       {"abc", "", 0},
+      {"(a)(b)", "(", 2}, {"aaaa", "aa", 2}, {",,,,", ",", 4},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CountSeparators(c.text, c.sep), c.expected) << c.text;
+}
+
+TEST(TextTest, NormalizeCoordinate) {
+  struct Case {
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {"39.52N", "39.52N"}, {"039.5N", "39.05N"}, {"116N", "116.00N"}, {"", ""},
+      {"39.05N", "39.05N"}, {"116.28E", "116.28E"}, {"87.05E", "87.05E"}, {"x.yS", "0.00S"},
+      {"39.52.7N", "39.52N"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NormalizeCoordinate(c.in), c.out) << c.in;
+  // 39.5 and 39.05 compare equal after normalising; 39.52 and 39.5 do not.
+  EXPECT_EQ(NormalizeCoordinate("39.5N"), NormalizeCoordinate("39.05N"));
+  EXPECT_NE(NormalizeCoordinate("39.52N"), NormalizeCoordinate("39.5N"));
+}
+
+TEST(TextTest, RoundHalfAway) {
+  struct Case {
+    double x;
+    int expected;
+  };
+  const Case cases[] = {{2.5, 3},   {-2.5, -3},   {2.49, 2},       {-0.4, 0},
+                        {0.5, 1},   {-0.5, -1},   {1234.5, 1235},  {0, 0},
+                        {-0.0, 0},  {1e9, 1000000000}, {2147483647.4, 2147483647}};
+  for (const auto& c : cases) EXPECT_EQ(RoundHalfAway(c.x), c.expected) << c.x;
+  EXPECT_THROW(RoundHalfAway(3e9), Error);
+  EXPECT_THROW(RoundHalfAway(-3e9), Error);
+  EXPECT_THROW(RoundHalfAway(std::nan("")), Error);
+}
+
+TEST(TextTest, LeadingNumberAndNumericText) {
+  struct Case {
+    std::string text;
+    double value;
+    bool numeric;
+  };
+  const Case cases[] = {
+      {"123", 123, true},   {"-12.5", -12.5, true}, {" 42 ", 42, true}, {"12ab", 12, false},
+      {"abc", 0, false},    {"", 0, false},         {"-", 0, false},    {"////", 0, false},
+      {".5", 0.5, true},    {"5.", 5, true},        {"+7", 7, true},    {"(55.0)", 0, false},
+      {"0132", 132, true},  {"1-0123", 1, false},   {"%%", 0, false},   {"1 2", 1, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.value) << c.text;
+    EXPECT_EQ(IsNumericText(c.text), c.numeric) << c.text;
+  }
+}
+
+TEST(TextTest, DaysInMonth) {
+  EXPECT_EQ(DaysInMonth(2008, 2), 29);
+  EXPECT_EQ(DaysInMonth(2009, 2), 28);
+  EXPECT_EQ(DaysInMonth(1900, 2), 28);
+  EXPECT_EQ(DaysInMonth(2000, 2), 29);
+  EXPECT_EQ(DaysInMonth(2009, 4), 30);
+  EXPECT_EQ(DaysInMonth(2009, 12), 31);
+  EXPECT_EQ(DaysInMonth(2009, 13), 0);
+}
+
+TEST(TextTest, CharCountCountsCodePoints) {
+  EXPECT_EQ(CharCount("abc"), 3u);
+  EXPECT_EQ(CharCount("示范一站"), 4u);
+  EXPECT_EQ(CharCount(""), 0u);
+}
+
+TEST(WindTest, DirectionToDegrees) {
+  struct Case {
+    std::string wd, wf, expected;
+  };
+  const Case cases[] = {
+      {"NNE", "35", "23"}, {"NNE", "0", "C"},   {"NNE", "-", "-"},   {"NNE", "", ""},
+      {"XYZ", "35", "-"},  {"270", "35", "270"}, {"C", "0", "C"},     {"045", "12", "045"},
+      {"nne", "35", "-"},  {" NNE", "35", "-"},  {"N", "10", "0"},    {"ENE", "10", "68"},
+      {"ESE", "10", "113"}, {"SSE", "10", "158"}, {"SSW", "10", "203"}, {"WSW", "10", "248"},
+      {"WNW", "10", "293"}, {"NNW", "10", "338"}, {"C", "35", "C"},   {"XYZ", "0", "-"},
+      {"270", "0", "C"},   {"NE", "0000", "C"}, {"S", "abc", "C"},   {"W", "////", "C"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(WindDirectionDegrees(c.wd, c.wf), c.expected) << c.wd << " " << c.wf;
+}
+
+}  // namespace
+}  // namespace kelvane
