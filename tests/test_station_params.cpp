@@ -1,6 +1,7 @@
 // Comparisons of a header with the registered station parameters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -203,6 +204,44 @@ TEST(StationParamsTest, MissingColumnIsAnError) {
   st.erase("GrasslandTemp");
   AuditList l;
   EXPECT_THROW(CompareAFileHeader(Record(st), Para(BaseFlags()), Header(BaseFlags()), l), Error);
+}
+
+}  // namespace
+}  // namespace kelvane
+
+namespace kelvane {
+namespace {
+
+// The same comparisons reading the registered row from a real Jet station
+// database (54511 there registers latitude 39.48N, automatic pressure, ...).
+TEST(StationParamsDbTest, ComparesAgainstJetDatabase) {
+  const std::string sys = std::string(KELVANE_TEST_DATA) + "/jet4/sys/";
+  VariantArray p = Para(BaseFlags());
+  AuditList l;
+  CheckAFileAgainstStation(sys, p, Header(BaseFlags()), l);
+  // The fixture registers 54511 with BaroSensorElevation 32.8 and no
+  // automatic snow or frozen-soil differences from our base header except
+  // those listed here.
+  std::vector<std::string> items = Items(l);
+  EXPECT_NE(std::find(items.begin(), items.end(), "气压表高"), items.end());
+  // A station the table does not hold gives no finding.
+  p(7) = "12345";
+  AuditList none;
+  CheckAFileAgainstStation(sys, p, Header(BaseFlags()), none);
+  EXPECT_EQ(none.Count(), 0);
+}
+
+TEST(StationParamsDbTest, MissingDatabaseIsAnError) {
+  VariantArray p = Para(BaseFlags());
+  AuditList l;
+  try {
+    CheckAFileAgainstStation("/nonexistent/sys/", p, Header(BaseFlags()), l);
+    FAIL() << "no error raised";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), kErrDatabaseNotFound);
+    EXPECT_NE(std::string(e.what()).find("SysLib.mdb"), std::string::npos);
+  }
+  EXPECT_EQ(l.Count(), 0);
 }
 
 }  // namespace
