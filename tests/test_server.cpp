@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "host/sample_sysdir.h"
 #include "kelvane/automation.h"
 #include "kelvane/kelvane.h"
 
@@ -43,12 +46,32 @@ StringArray ResultList(const std::vector<std::string>& levels) {
 }
 
 // The 47 arguments of AFileAuditing, arrays unallocated, the list last.
+// A system directory with a rule library, written once for the audit calls.
+const std::string& AuditSysDir() {
+  static const std::string dir = [] {
+    auto d = std::filesystem::temp_directory_path() / "kelvane_server_test_sys";
+    kelvane::host::WriteSampleSystemDirectory(d.string());
+    return d.string() + "/";
+  }();
+  return dir;
+}
+
+// Arguments of an AFileAuditing call for a file that carries no element, so
+// that only the rule loading and the merge run.
 std::vector<Value> AFileAuditingArgs(StringArray list) {
   std::vector<Value> args;
-  args.emplace_back("/sys/");
+  args.emplace_back(AuditSysDir());
   args.emplace_back(VariantArray());
-  args.emplace_back(VariantArray::Vector(1, 60));
-  for (int i = 0; i < 42; ++i) args.emplace_back(StringArray());  // AFileClass, strP .. VFileBZ
+  VariantArray para = VariantArray::Vector(1, 60);
+  para(2) = "2012";
+  para(3) = "03";
+  para(4) = "31";
+  para(7) = "54511";
+  args.emplace_back(std::move(para));
+  StringArray cls = StringArray::Vector(1, 20);
+  for (long k = 1; k <= 20; ++k) cls(k) = "=";
+  args.emplace_back(std::move(cls));
+  for (int i = 0; i < 41; ++i) args.emplace_back(StringArray());  // strP .. VFileBZ
   args.emplace_back("");                                          // strManualWindV
   args.emplace_back(std::move(list));
   return args;

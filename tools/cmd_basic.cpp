@@ -9,6 +9,7 @@
 #include "common/database.h"
 #include "common/error.h"
 #include "display.h"
+#include "host/sample_afile.h"
 #include "host/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
@@ -97,6 +98,8 @@ void AddSampleCommand(CLI::App& app, int* exitCode) {
     try {
       host::WriteSampleSystemDirectory(*out);
       std::printf("sample system directory written to %s\n", out->c_str());
+      for (const std::string& path : host::WriteSampleStationFiles(*out))
+        std::printf("sample data file written: %s\n", path.c_str());
       *exitCode = kExitOk;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "kelvane: %s\n", e.what());

@@ -19,5 +19,6 @@ void AddWindCommand(CLI::App& app, int* exitCode);
 void AddDbCommand(CLI::App& app, int* exitCode);
 void AddSampleCommand(CLI::App& app, int* exitCode);
 void AddCheckCommand(CLI::App& app, int* exitCode);
+void AddDecodeCommand(CLI::App& app, int* exitCode);
 
 }  // namespace kelvane::tool

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   AddDbCommand(app, &exitCode);
   AddSampleCommand(app, &exitCode);
   AddCheckCommand(app, &exitCode);
+  AddDecodeCommand(app, &exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -58,11 +58,14 @@ std::vector<SampleStation> BuildStations() {
   a.id = "basic";
   a.hourly = true;
   a.qualityControl = true;
+  a.province = "北京市";
+  a.address = "北京市大兴区示范路1号";
+  a.environment = "郊区";
   v.push_back(a);
 
   // Automatic reference station a few kilometres away: the same schedule,
-  // with automatic cloud height and sunshine, wire icing and ground state
-  // observed; a class-1 radiation station (all five components). Its field
+  // with hourly cloud observations (cloud height read by the observer), an
+  // automatic sunshine recorder, wire icing and ground state observed; a class-1 radiation station (all five components). Its field
   // elevation is an estimated value, written in parentheses.
   SampleStation b = a;
   b.StationNum = "54399";
@@ -73,7 +76,7 @@ std::vector<SampleStation> BuildStations() {
   b.BaroSensorElevation = "56.1";
   b.StationClass = "基准站";
   b.FixTimes = "24";
-  b.CloudHeight = "2";
+  b.CloudHeight = "1";
   b.Sunshine = "2";
   b.IcingLine = "1";
   b.GroundEstate = "1";
@@ -82,6 +85,8 @@ std::vector<SampleStation> BuildStations() {
   b.StationName = "示范二站";
   b.id = "reference";
   b.qualityControl = false;
+  b.address = "北京市海淀区示范路2号";
+  b.environment = "城市";
   v.push_back(b);
 
   // Manual ordinary station in a basin at 778 m: four observations a day
@@ -124,6 +129,10 @@ std::vector<SampleStation> BuildStations() {
   c.id = "manual";
   c.hourly = false;
   c.qualityControl = false;
+  c.ventilation = "0.4";
+  c.province = "山西省";
+  c.address = "山西省示范县城关镇3号";
+  c.environment = "盆地";
   v.push_back(c);
   return v;
 }

@@ -39,6 +39,11 @@ struct SampleStation {
   std::string id;                   // short name to pick the station by
   bool hourly = false;              // 24 observations a day (else 02, 08, 14, 20)
   bool qualityControl = false;      // the A file carries the quality-control section
+  std::string ventilation;          // psychrometer ventilation code of a manual station
+                                    // (the audits' strManualWindV); empty: automatic
+  std::string province;             // cover of the A file: province, address and
+  std::string address;              // geographic environment
+  std::string environment;
 };
 
 // How a column is stored in tabStationParameter.

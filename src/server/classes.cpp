@@ -5,6 +5,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "afile/audit/driver.h"
+#include "afile/format/form_check.h"
 #include "common/audit_list.h"
 #include "common/error.h"
 #include "common/wind.h"
@@ -42,7 +44,9 @@ struct ComponentState {
 
 // ---------------------------------------------------------------- KelvaneA
 
-struct KelvaneA::Impl : ComponentState {};
+struct KelvaneA::Impl : ComponentState {
+  afile::audit::AuditRules auditRules;  // filled and erased by each AFileAuditing call
+};
 
 KelvaneA::KelvaneA() : impl_(std::make_unique<Impl>()) {}
 KelvaneA::~KelvaneA() = default;
@@ -58,10 +62,7 @@ Status KelvaneA::AFileFormCheck(std::string strSysPath, std::string strPathFile,
   std::lock_guard<std::mutex> lock(impl_->mu);
   return RunGuarded([&] {
     impl_->list.Clear();
-    (void)strSysPath;
-    (void)strPathFile;
-    (void)AFilePara;
-    (void)AFileClass;
+    afile::RunFormCheck(strSysPath, strPathFile, AFilePara, AFileClass, impl_->list);
     impl_->list.HandBack(AFileAuditingList);
   });
 }
@@ -82,14 +83,20 @@ Status KelvaneA::AFileAuditing(
   std::lock_guard<std::mutex> lock(impl_->mu);
   return RunGuarded([&] {
     impl_->list.Clear();
-    (void)strSysPath, (void)SysLib, (void)AFilePara, (void)AFileClass, (void)strP, (void)strT;
-    (void)strI, (void)strE, (void)strU, (void)strTD, (void)strNN, (void)strNL, (void)strCC;
-    (void)strH, (void)strV, (void)strR, (void)strw, (void)strFDFF, (void)strD0, (void)strGLT;
-    (void)strGE, (void)strD5, (void)strD10, (void)strD15, (void)strD20, (void)strD40;
-    (void)strK8, (void)strK16, (void)strK32, (void)strLE, (void)strLL, (void)strP0, (void)strZ;
-    (void)strDYF, (void)strAA, (void)strG, (void)strZJRR, (void)strZJFDFF, (void)strZJSS;
-    (void)strMaxRain, (void)strRconnect, (void)VFileFM, (void)VFileJY, (void)VFileGK;
-    (void)VFileBZ, (void)strManualWindV;
+    const afile::audit::AuditInputs in{
+        .sysPath = strSysPath, .SysLib = SysLib, .AFilePara = AFilePara,
+        .AFileClass = AFileClass, .strP = strP, .strT = strT, .strI = strI, .strE = strE,
+        .strU = strU, .strTD = strTD, .strNN = strNN, .strNL = strNL, .strCC = strCC,
+        .strH = strH, .strV = strV, .strR = strR, .strw = strw, .strFDFF = strFDFF,
+        .strD0 = strD0, .strGLT = strGLT, .strGE = strGE, .strD5 = strD5, .strD10 = strD10,
+        .strD15 = strD15, .strD20 = strD20, .strD40 = strD40, .strK8 = strK8,
+        .strK16 = strK16, .strK32 = strK32, .strLE = strLE, .strLL = strLL, .strP0 = strP0,
+        .strZ = strZ, .strDYF = strDYF, .strAA = strAA, .strG = strG, .strZJRR = strZJRR,
+        .strZJFDFF = strZJFDFF, .strZJSS = strZJSS, .strMaxRain = strMaxRain,
+        .strRconnect = strRconnect, .VFileFM = VFileFM, .VFileJY = VFileJY,
+        .VFileGK = VFileGK, .VFileBZ = VFileBZ, .strManualWindV = strManualWindV,
+        .AFileAuditingList = AFileAuditingList};
+    afile::audit::RunAFileAuditing(in, impl_->auditRules, impl_->list, impl_->warn);
     impl_->list.MergeInto(AFileAuditingList);
   });
 }

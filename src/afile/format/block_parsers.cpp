@@ -1,0 +1,293 @@
+// Block parsers of the data section: line counts, day and month end marks,
+// record counts, record widths and record forms.
+#include "afile/format/messages.h"
+#include "afile/format/sections.h"
+#include "common/text.h"
+
+namespace kelvane::afile {
+
+namespace {
+
+// The six findings of a block parser, in the wording of that parser.
+struct Messages {
+  std::string_view illegalEnd, noMonthEnd, tooFewLines, recordCount, recordWidth, recordForm;
+};
+constexpr Messages kPlain{msg::kIllegalEnd,  msg::kNoMonthEnd,   msg::kTooFewLines,
+                          msg::kRecordCount, msg::kRecordWidth, msg::kRecordForm};
+constexpr Messages kBlank{msg::kIllegalEndB,  msg::kNoMonthEndB,   msg::kTooFewLinesB,
+                          msg::kRecordCountB, msg::kRecordWidthB, msg::kRecordFormB};
+
+// Findings of one block: the day goes into Day, or into TimeOrItem for the
+// parsers that report it there.
+struct Reporter {
+  FormContext& cx;
+  std::string_view element;
+  bool dayInTime;
+  const Messages& m;
+
+  void Add(std::string_view message, int day) {
+    const std::string d = Num(day);
+    if (dayInTime)
+      cx.Add(message, element, "", "", d);
+    else
+      cx.Add(message, element, "", d, "");
+  }
+  [[noreturn]] void Fatal(std::string_view message, int day) {
+    const std::string d = Num(day);
+    if (dayInTime) cx.Fatal(message, element, "", d);
+    cx.Fatal(message, element, d, "");
+  }
+};
+
+// ---- record forms
+
+enum class FormRule { Generic, WetBulb, Humidity, FixedPrecip, HourlyPrecip, HourlyEvaporation,
+                      DeepGround, None };
+
+FormRule RuleFor(std::string_view element, BlockKind kind) {
+  if (kind == BlockKind::DeepGround) return FormRule::DeepGround;
+  if (kind != BlockKind::Daily && kind != BlockKind::Hourly) return FormRule::None;
+  if (element == "湿球温度") return FormRule::WetBulb;
+  if (element == "相对湿度") return FormRule::Humidity;
+  if (element == "定时降水量" && kind == BlockKind::Daily) return FormRule::FixedPrecip;
+  if (element == "小时降水量" && kind == BlockKind::Hourly) return FormRule::HourlyPrecip;
+  if (element == "蒸发量" && kind == BlockKind::Hourly) return FormRule::HourlyEvaporation;
+  if (element == "定时风") return FormRule::None;
+  return FormRule::Generic;
+}
+
+bool WellFormed(FormRule rule, std::string_view r, int width) {
+  switch (rule) {
+    case FormRule::Generic:
+      return (IsDecimal(r) ||
+              (static_cast<int>(r.size()) == width && (IsRunOf(r, '/') || IsRunOf(r, ',')))) &&
+             !EndsWith(r, '-');
+    case FormRule::WetBulb:
+      return IsDecimal(r) || StartsWith(r, ',') || r == "////";
+    case FormRule::Humidity:
+      return IsDecimal(r) || IsRunOf(r, '/') || r == "%%";
+    case FormRule::HourlyPrecip:
+      if (r == "A---" || r == "----") return true;
+      [[fallthrough]];
+    case FormRule::FixedPrecip:
+      return IsDecimal(r) || StartsWith(r, ';') || StartsWith(r, ':') || r == "////" ||
+             r == ",,,,";
+    case FormRule::HourlyEvaporation:
+      return IsDecimal(r) || r == "///" || r == "---" || r == ",,,";
+    case FormRule::DeepGround:
+      return IsDecimal(r) || r == "////";
+    case FormRule::None:
+      break;
+  }
+  return true;
+}
+
+// ---- record widths
+
+struct Widths {
+  int width = 0;                      // every record
+  std::span<const uint8_t> layout;    // per record, when given
+  int record14 = 0;                   // width of record 14 when non-zero
+  int At(int i) const {
+    if (!layout.empty()) return i <= static_cast<int>(layout.size()) ? layout[i - 1] : 0;
+    if (i == 14 && record14 != 0) return record14;
+    return width;
+  }
+};
+
+// Count, widths and forms of the records of one line (end marks already
+// removed). The last record is the rest of the line.
+void CheckRecords(Reporter& rep, int day, std::string_view body, int expected, const Widths& w,
+                  FormRule rule) {
+  if (CountBlanks(body) + 1 != expected) rep.Add(rep.m.recordCount, day);
+  size_t pos = 0;
+  for (int i = 1; i <= expected; ++i) {
+    // Record i runs to the next blank; the last one to the end of the line.
+    size_t end = body.size();
+    if (i < expected) {
+      end = pos;
+      while (end < body.size() && body[end] != ' ') ++end;
+    }
+    const std::string_view rec = body.substr(pos, end - pos);
+    const bool more = end < body.size();
+    pos = end + 1;
+    const int width = w.At(i);
+    if (static_cast<int>(CharCount(rec)) != width) rep.Add(rep.m.recordWidth, day);
+    if (!WellFormed(rule, rec, width)) rep.Add(rep.m.recordForm, day);
+    if (!more) break;
+  }
+}
+
+bool IsAbsentMark(std::string_view line) { return line == "=" || line == "0="; }
+
+// ---- one line per day: daily blocks and the single-line special blocks
+
+struct LineStyle {
+  const Messages& m;
+  bool dayInTime;
+  bool allowAbsent;
+};
+
+bool ParseLinePerDay(FormContext& cx, const BlockSpec& block, const LineStyle& style) {
+  Reporter rep{cx, block.element, style.dayInTime, style.m};
+  const FormRule rule = RuleFor(block.element, block.kind);
+  Widths widths{block.width, block.layout, 0};
+  std::string separatorsRemoved;
+  for (int d = 1; d <= cx.days; ++d) {
+    std::string_view line;
+    if (!cx.Next(line)) rep.Fatal(style.m.illegalEnd, d);
+    if (d == 1 && style.allowAbsent && IsAbsentMark(line)) return false;
+    std::string_view work = line;
+    if (d == cx.days && !EndsWith(line, '=')) {
+      work = DropLastChar(work);
+      rep.Add(style.m.noMonthEnd, d);
+    }
+    if (d < cx.days && EndsWith(line, '=')) rep.Fatal(style.m.tooFewLines, d);
+    std::string_view body = RemoveChars(work, "=", cx.scratch);
+    if (block.kind == BlockKind::DeepGround) {
+      // Day and section marks written after a blank are not records.
+      separatorsRemoved.clear();
+      for (size_t i = 0; i < body.size(); ++i) {
+        if (body[i] == ' ' && i + 1 < body.size() && (body[i + 1] == ';' || body[i + 1] == '.')) {
+          ++i;
+          continue;
+        }
+        separatorsRemoved.push_back(body[i]);
+      }
+      body = separatorsRemoved;
+    }
+    CheckRecords(rep, d, body, block.count1, widths, rule);
+  }
+  return true;
+}
+
+// ---- several lines per day: hourly blocks (2 lines) and hourly wind (4)
+
+bool ParseLinesPerDay(FormContext& cx, const BlockSpec& block, int linesPerDay) {
+  Reporter rep{cx, block.element, false, kPlain};
+  const FormRule rule = RuleFor(block.element, block.kind);
+  for (int d = 1; d <= cx.days; ++d) {
+    for (int ln = 1; ln <= linesPerDay; ++ln) {
+      std::string_view line;
+      if (!cx.Next(line)) rep.Fatal(kPlain.illegalEnd, d);
+      if (d == 1 && ln == 1 && IsAbsentMark(line)) return false;
+      const bool monthEnd = d == cx.days && ln == linesPerDay;
+      if (!monthEnd && EndsWith(line, '=')) rep.Fatal(kPlain.tooFewLines, d);
+      std::string_view work = line;
+      if (ln == linesPerDay && !monthEnd && !EndsWith(line, '.')) {
+        rep.Add(msg::kNoDayEnd, d);
+        work = DropLastChar(work);
+      }
+      if (monthEnd && !EndsWith(line, '=')) {
+        rep.Add(kPlain.noMonthEnd, d);
+        work = DropLastChar(work);
+      }
+      const int expected =
+          block.kind == BlockKind::Hourly ? (ln == 1 ? block.count1 : block.count2) : block.count1;
+      Widths widths{block.width, {}, 0};
+      if (block.kind == BlockKind::Hourly) {
+        if (block.element == "相对湿度") {
+          widths = {2, {}, 4};
+        } else if (block.element == "能见度") {
+          const bool automatic = cx.header.flag[9] == '1';  // V, AFileClass 9
+          widths = {automatic ? 5 : 3, {}, automatic && expected == 14 ? 4 : 0};
+        }
+      }
+      CheckRecords(rep, d, RemoveChars(work, "=.", cx.scratch), expected, widths, rule);
+    }
+  }
+  return true;
+}
+
+// ---- cloud height and cloud form: records per observation time separated
+// by ",", one line per day or four lines per day (24 hourly records)
+
+bool ParseCloudBlock(FormContext& cx, const BlockSpec& block) {
+  Reporter rep{cx, block.element, true, kPlain};
+  const int k = block.count1;
+  for (int d = 1; d <= cx.days; ++d) {
+    for (int ln = 1; ln <= k; ++ln) {
+      std::string_view line;
+      if (!cx.Next(line)) rep.Fatal(kPlain.illegalEnd, d);
+      const bool monthEnd = d == cx.days && ln == k;
+      if (!monthEnd && EndsWith(line, '=')) rep.Fatal(kPlain.tooFewLines, d);
+      std::string_view work = line;
+      if (k == 4 && ln == 4 && !monthEnd && !EndsWith(line, '.')) {
+        rep.Add(msg::kNoDayEnd, d);
+        work = DropLastChar(work);
+      }
+      if (monthEnd && !EndsWith(line, '=')) rep.Add(kPlain.noMonthEnd, d);
+      std::string_view body = RemoveChars(work, "=.", cx.scratch);
+      if (EndsWith(body, ','))
+        body.remove_suffix(1);
+      else
+        rep.Add(msg::kCloudNoTimeEnd, d);
+      const int expected =
+          k == 1 ? block.count2
+                 : (ln <= static_cast<int>(block.layout.size()) ? block.layout[ln - 1] : 0);
+      int commas = 0;
+      for (char c : body) commas += c == ',';
+      if (commas + 1 != expected) rep.Add(kPlain.recordCount, d);
+      // A record of m blank-separated items: at most width*m - 1 characters.
+      size_t start = 0;
+      while (start <= body.size()) {
+        size_t end = body.find(',', start);
+        if (end == std::string_view::npos) end = body.size();
+        const std::string_view rec = body.substr(start, end - start);
+        if (!rec.empty() &&
+            static_cast<long>(CharCount(rec)) > static_cast<long>(block.width) *
+                                                        (CountBlanks(rec) + 1) - 1)
+          rep.Add(kPlain.recordWidth, d);
+        start = end + 1;
+      }
+    }
+  }
+  return true;
+}
+
+// ---- weather phenomena: one line of free text per day; its content is
+// checked by the weather audit
+
+bool ParseWeatherLines(FormContext& cx, const SegmentSpec& seg, const BlockSpec& block) {
+  for (int d = 1; d <= cx.days; ++d) {
+    std::string_view line;
+    if (!cx.Next(line)) cx.Fatal(seg.fatalMessage, seg.fatalElement, "", seg.indicatorName);
+    if (line == "0=") return d != 1;
+    if (d < cx.days && EndsWith(line, '=')) {
+      cx.Add(msg::kTooFewLines, block.element, "", Num(d), "");
+      return true;
+    }
+    if ((d < cx.days && !EndsWith(line, '.')) || (d == cx.days && !EndsWith(line, '=')))
+      cx.Add(msg::kDayEndMark, block.element, "", Num(d), "");
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseBlock(FormContext& cx, const SegmentSpec& seg, const BlockSpec& block) {
+  switch (block.kind) {
+    case BlockKind::Daily:
+      return ParseLinePerDay(cx, block, {kPlain, false, true});
+    case BlockKind::Hourly:
+      return ParseLinesPerDay(cx, block, 2);
+    case BlockKind::HourlyWind:
+      return ParseLinesPerDay(cx, block, 4);
+    case BlockKind::MaxWind:
+      return ParseLinePerDay(cx, block, {kBlank, true, true});
+    case BlockKind::WireIcing:
+    case BlockKind::Sunshine:
+    case BlockKind::DeepGround:
+      return ParseLinePerDay(cx, block, {kBlank, true, false});
+    case BlockKind::Cloud:
+      return ParseCloudBlock(cx, block);
+    case BlockKind::CrossMonth:
+      ParseCrossMonthPrecipitation(cx);
+      return true;
+    case BlockKind::Weather:
+      return ParseWeatherLines(cx, seg, block);
+  }
+  return true;
+}
+
+}  // namespace kelvane::afile

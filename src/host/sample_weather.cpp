@@ -1,0 +1,787 @@
+#include "host/sample_weather.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "common/formulas.h"
+#include "common/solar.h"
+#include "common/text.h"
+
+namespace kelvane::host {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979;
+constexpr int kPad = 8;             // calendar days kept around the month
+constexpr int kNodesBefore = 120;   // hourly nodes before 20:00 of day 0
+constexpr int kNodesAfter = 48;
+constexpr int kDepths[8] = {5, 10, 15, 20, 40, 80, 160, 320};
+
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// ---------------------------------------------------------------------------
+// Deterministic random numbers: a splitmix64 generator per purpose, and
+// hashed values for noise that must not depend on the order of evaluation.
+
+class Rng {
+ public:
+  explicit Rng(uint64_t s) : s_(s) {}
+  uint64_t Next() {
+    uint64_t z = (s_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  double Uniform() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
+  double Uniform(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
+  double Normal() {
+    const double u1 = std::max(Uniform(), 1e-12);
+    const double u2 = Uniform();
+    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * u2);
+  }
+
+ private:
+  uint64_t s_;
+};
+
+uint64_t Mix(uint64_t a, uint64_t b) { return Rng(a * 0x100000001B3ull ^ (b + 0x632BE59BD9B4E019ull)).Next(); }
+
+enum Stream : uint64_t { kStreamDays = 1, kStreamEvents, kStreamNoise, kStreamMisc };
+
+uint64_t StreamSeed(uint32_t seed, const SampleStation& st, int year, int month, Stream s) {
+  uint64_t h = Mix(seed, s);
+  for (char c : st.StationNum) h = Mix(h, static_cast<unsigned char>(c));
+  return Mix(Mix(h, static_cast<uint64_t>(year)), static_cast<uint64_t>(month));
+}
+
+// Uniform value in [-1, 1] for an integer key.
+double HashSigned(uint64_t base, int64_t key) {
+  return static_cast<double>(Mix(base, static_cast<uint64_t>(key)) >> 11) * 0x1.0p-52 - 1.0;
+}
+
+int DayOfYear(int year, int month) {
+  int n = 1;
+  for (int m = 1; m < month; ++m) n += DaysInMonth(year, m);
+  return n;
+}
+
+// ---------------------------------------------------------------------------
+// A calendar day as the solar formulas take it: year, month and day texts,
+// plus the year and day number (0 on 1 January) for the declination. Day k
+// of the month may lie before or after it (k <= 0, k > days).
+
+struct CalendarDay {
+  int year = 0;
+  int dayNumber = 0;
+  std::string yearText, monthText, dayText;
+};
+
+CalendarDay CalendarDayOf(int year, int month, int k) {
+  while (k < 1) {
+    if (--month < 1) month = 12, --year;
+    k += DaysInMonth(year, month);
+  }
+  while (k > DaysInMonth(year, month)) {
+    k -= DaysInMonth(year, month);
+    if (++month > 12) month = 1, ++year;
+  }
+  CalendarDay c;
+  c.year = year;
+  c.dayNumber = DayOfYear(year, month) - 1 + k - 1;
+  c.yearText = std::to_string(year);
+  c.monthText = std::to_string(month);
+  c.dayText = std::to_string(k);
+  return c;
+}
+
+// Sunrise or sunset in local mean time as hhmm, from its true solar time
+// "h.hh": the equation of time at that moment is taken off, the result kept
+// to two decimals, and the hundredths of an hour become minutes.
+int LocalMeanClock(const CalendarDay& c, const std::string& trueSolar,
+                   const std::string& longitude) {
+  const std::string mean = FormatTwoDecimals(
+      LeadingNumber(trueSolar) -
+      EquationOfTime(c.yearText, c.monthText, c.dayText, trueSolar, longitude));
+  const int64_t hours = LeadingInteger(GetFieldView(mean, ".", 1));
+  const int64_t hundredths = LeadingInteger(GetFieldView(mean, ".", 2));
+  return static_cast<int>(hours) * 100 + RoundHalfAway(hundredths * 60 / 100.0);
+}
+
+// Seasonal phase: 1 in mid-January, -1 in mid-July.
+double Winterness(double doy) { return std::cos(2.0 * kPi * (doy - 15.0) / 365.25); }
+
+// Shape of the daily temperature wave at clock hour t: -1 at 06:30, +1 at 14:30.
+double DiurnalShape(double t) {
+  if (t < 6.5) t += 24.0;
+  if (t <= 14.5) return -std::cos(kPi * (t - 6.5) / 8.0);
+  return std::cos(kPi * (t - 14.5) / 16.0);
+}
+
+double Clamp(double x, double lo, double hi) { return std::min(hi, std::max(lo, x)); }
+
+// Elevation in metres from a station-table text ("31.3", "(55.0)").
+double Elevation(const std::string& text) {
+  std::string_view t = text;
+  if (!t.empty() && t.front() == '(') t.remove_prefix(1);
+  return LeadingNumber(t);
+}
+
+struct Climate {
+  double meanT, depression, slp, summer, dtr, wind, windDir, precipChance, precipMean;
+};
+
+Climate ClimateOf(double doy, double elevation) {
+  const double w = Winterness(doy);
+  Climate c;
+  c.meanT = 12.5 - 0.0055 * elevation - 14.5 * w;
+  c.depression = 6.5 + 2.5 * w;
+  c.slp = 1013.5 + 10.5 * w;
+  c.summer = (1.0 - w) / 2.0;
+  c.dtr = 10.5 + 2.5 * std::sin(2.0 * kPi * (doy - 15.0 - 45.0) / 365.25);
+  c.wind = 2.4 + 0.8 * std::max(0.0, std::sin(2.0 * kPi * (doy - 15.0) / 365.25));
+  c.windDir = c.summer * 180.0 + (1.0 - c.summer) * 330.0;
+  c.precipChance = 0.18 + 0.5 * c.summer;
+  c.precipMean = 1.8 + 9.0 * c.summer;
+  return c;
+}
+
+using DayParams = detail::SampleDayParams;
+
+// Calendar-day parameters (index k + kPad) and the precipitation events of
+// the observation days 1..days. Everything the cross-month precipitation
+// line of the next month needs comes from here.
+void GenerateDays(const SampleStation& st, int year, int month, uint32_t seed,
+                  std::vector<DayParams>& params, std::vector<SamplePrecipitation>& precip) {
+  const int days = DaysInMonth(year, month);
+  const double elevation = Elevation(st.FieldElevation);
+  const int doy0 = DayOfYear(year, month);
+  Rng rng(StreamSeed(seed, st, year, month, kStreamDays));
+  params.assign(static_cast<size_t>(days + 2 * kPad + 1), {});
+  double anomaly = 1.5 * rng.Normal(), cloud = rng.Uniform(), slp = 4.0 * rng.Normal();
+  for (int k = -kPad; k <= days + kPad; ++k) {
+    const Climate c = ClimateOf(doy0 + k - 1, elevation);
+    anomaly = 0.7 * anomaly + 2.0 * rng.Normal();
+    cloud = Clamp(0.45 * cloud + 0.55 * rng.Uniform() + 0.1 * rng.Normal(), 0.0, 1.0);
+    slp = 0.75 * slp + 3.5 * rng.Normal();
+    DayParams& p = params[static_cast<size_t>(k + kPad)];
+    p.cloud = cloud;
+    p.meanT = c.meanT + anomaly - 1.0 * cloud;
+    p.range = std::max(2.5, c.dtr * (1.0 - 0.65 * cloud) + 1.0 * rng.Normal());
+    p.depression = std::max(1.8, (c.depression + 2.0 * rng.Normal()) * (1.0 - 0.45 * cloud));
+    p.slpAnomaly = slp;
+    p.lowShare = rng.Uniform(0.2, 0.95);
+    p.wind = Clamp(c.wind + 1.0 * rng.Normal(), 1.0, 6.5);
+    p.windDir = c.windDir + 55.0 * rng.Normal();
+    p.haze = (p.depression < 7.0 && p.wind < 2.6 && rng.Uniform() < 0.35) ? rng.Uniform(0.4, 0.8)
+                                                                           : 0.0;
+  }
+
+  Rng ev(StreamSeed(seed, st, year, month, kStreamEvents));
+  precip.assign(static_cast<size_t>(days + 1), {});
+  for (int d = 1; d <= days; ++d) {
+    const Climate c = ClimateOf(doy0 + d - 1, elevation);
+    const double cloudiness = params[static_cast<size_t>(d + kPad)].cloud;
+    const double draw = ev.Uniform();
+    const int start = 30 + 5 * static_cast<int>(ev.Uniform() * 260);
+    const int duration = 40 + 5 * static_cast<int>(ev.Uniform() * 80);
+    const double amount = -std::log(std::max(ev.Uniform(), 1e-9)) * c.precipMean;
+    if (cloudiness < 0.5 || draw > c.precipChance) continue;
+    SamplePrecipitation& p = precip[static_cast<size_t>(d)];
+    p.start = start;
+    p.end = std::min(start + duration, 1435);
+    // Triangular intensity over the event, summed per hour; the hourly
+    // tenths keep the rounded total (largest remainders first).
+    const int total = RoundHalfAway(amount * (0.5 + cloudiness) * 10.0 / 2.0);
+    double weight[25] = {};
+    double sum = 0;
+    const double mid = (p.start + p.end) / 2.0, half = (p.end - p.start) / 2.0;
+    for (int m = p.start + 1; m <= p.end; ++m) {
+      const double w = 1.0 - std::fabs(m - 0.5 - mid) / half * 0.8;
+      weight[(m - 1) / 60 + 1] += w;
+      sum += w;
+    }
+    int given = 0;
+    double rest[25] = {};
+    for (int h = 1; h <= 24; ++h) {
+      const double share = total * weight[h] / sum;
+      p.hourly[static_cast<size_t>(h)] = static_cast<int>(std::floor(share));
+      rest[h] = share - std::floor(share);
+      given += p.hourly[static_cast<size_t>(h)];
+    }
+    for (; given < total; ++given) {
+      int best = 1;
+      for (int h = 2; h <= 24; ++h)
+        if (rest[h] > rest[best]) best = h;
+      ++p.hourly[static_cast<size_t>(best)];
+      rest[best] = -1.0;
+    }
+    p.trace20to8 = p.start < 720 && p.Amount20to8() == 0;
+    p.trace8to20 = p.end > 720 && p.Amount8to20() == 0;
+  }
+}
+
+}  // namespace
+
+int SamplePrecipitation::Amount20to8() const {
+  int s = 0;
+  for (int h = 1; h <= 12; ++h) s += hourly[static_cast<size_t>(h)];
+  return s;
+}
+
+int SamplePrecipitation::Amount8to20() const {
+  int s = 0;
+  for (int h = 13; h <= 24; ++h) s += hourly[static_cast<size_t>(h)];
+  return s;
+}
+
+std::vector<SamplePrecipitation> SampleWeather::Precipitation(const SampleStation& station,
+                                                              int year, int month,
+                                                              uint32_t seed) {
+  std::vector<DayParams> params;
+  std::vector<SamplePrecipitation> precip;
+  GenerateDays(station, year, month, seed, params, precip);
+  return precip;
+}
+
+// ---------------------------------------------------------------------------
+
+SampleWeather::SampleWeather(const SampleStation& station, int year, int month, uint32_t seed)
+    : station_(station),
+      year_(year),
+      month_(month),
+      days_(DaysInMonth(year, month)),
+      seed_(seed) {
+  lat_ = CoordinateToDegreesValue(station.Latitude, 'N', 'S');
+  lon_ = CoordinateToDegreesValue(station.Longitude, 'E', 'W');
+  elevation_ = Elevation(station.FieldElevation);
+  BuildDays(seed);
+  BuildNodes();
+  BuildMinutes(seed);
+  BuildSoil();
+  BuildSun();
+  BuildDaily();
+}
+
+void SampleWeather::BuildDays(uint32_t seed) {
+  GenerateDays(station_, year_, month_, seed, dayParams_, precip_);
+}
+
+bool SampleWeather::PrecipitationHour(int d, int c) const {
+  if (d < 1 || d > days_) return false;
+  const SamplePrecipitation& p = precip_[static_cast<size_t>(d)];
+  if (!p.Has()) return false;
+  const int first = std::max(1, (p.start + 59) / 60);
+  const int last = std::min(24, (p.end + 59) / 60);
+  return c >= first && c <= last;
+}
+
+void SampleWeather::BuildNodes() {
+  nodeLo_ = -kNodesBefore;
+  nodeHi_ = 24 * days_ + kNodesAfter;
+  const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
+  for (auto& v : nodes_) v.assign(count, 0.0f);
+  cloudNode_.assign(count, 0.0f);
+  precipNode_.assign(count, 0.0f);
+  snowNode_.assign(count, 0.0f);
+  clouds_.assign(static_cast<size_t>(days_ + 1), {});
+  const int doy0 = DayOfYear(year_, month_);
+  const uint64_t noise = StreamSeed(seed_, station_, year_, month_, kStreamMisc);
+
+  // Interpolates a day parameter at calendar time x (days; k + 0.5 is noon).
+  auto param = [&](double DayParams::*field, double x) {
+    const int k = static_cast<int>(std::floor(x - 0.5));
+    const double f = x - 0.5 - k;
+    const auto at = [&](int kk) {
+      kk = std::clamp(kk, -kPad, days_ + kPad);
+      return dayParams_[static_cast<size_t>(kk + kPad)].*field;
+    };
+    return at(k) * (1 - f) + at(k + 1) * f;
+  };
+
+  // Cloud observation of node n (hour index within its observation day).
+  auto cloudAt = [&](int n, double x, double clock, bool precipHour) {
+    SampleCloud cl;
+    if (precipHour) {
+      cl.total = 10;
+      cl.low = 10;
+      cl.forms = "NS";
+      cl.lowForm = "NS";
+      cl.lowBase = 600 + 50 * static_cast<int>(3 + 3 * HashSigned(noise, 7 * n + 1));
+      return cl;
+    }
+    const double cover = Clamp(param(&DayParams::cloud, x) +
+                                   0.12 * std::sin(2 * kPi * (clock - 9.0) / 24.0) +
+                                   0.12 * HashSigned(noise, 7 * n + 2),
+                               0.0, 1.0);
+    const double lowShare = param(&DayParams::lowShare, x);
+    if (cover > 0.96 && lowShare < 0.35) {
+      cl.total = 10;
+      cl.forms = "CS";
+      return cl;
+    }
+    cl.total = std::min(9, static_cast<int>(std::lround(cover * 10.0)));
+    if (cl.total == 0) return cl;
+    cl.low = static_cast<int>(std::lround(cl.total * lowShare));
+    const int middle = cl.total - cl.low;
+    const bool convective = month_ >= 5 && month_ <= 9 && clock >= 10 && clock <= 17;
+    const std::string lowForm = convective && cl.low <= 6 ? "CU" : "SC";
+    const std::string highForm = middle >= 4 ? "AC" : "CI";
+    if (cl.low == 0)
+      cl.forms = highForm;
+    else if (middle == 0)
+      cl.forms = lowForm;
+    else if (cl.low >= middle)
+      cl.forms = lowForm + " " + highForm;
+    else
+      cl.forms = highForm + " " + lowForm;
+    if (cl.low > 0) cl.lowForm = lowForm;
+    if (cl.low > 0)
+      cl.lowBase = (lowForm == "CU" ? 1200 : 1500) +
+                   100 * static_cast<int>(std::lround(6 + 5 * HashSigned(noise, 7 * n + 3)));
+    return cl;
+  };
+
+  for (int n = nodeLo_; n <= nodeHi_; ++n) {
+    const size_t i = static_cast<size_t>(n - nodeLo_);
+    const int clockAbs = 60 * n + 1200;  // minutes since 00:00 of calendar day 0
+    const int k = FloorDiv(clockAbs, 1440);
+    const double clock = (clockAbs - 1440 * k) / 60.0;
+    const double x = k + clock / 24.0;
+    const int d = FloorDiv(n - 1, 24) + 1;
+    const int c = n - 24 * (d - 1);
+    const bool inMonth = d >= 1 && d <= days_;
+    const bool wet = PrecipitationHour(d, c);
+    const SampleCloud cl = cloudAt(n, x, clock, wet);
+    if (inMonth) clouds_[static_cast<size_t>(d)][static_cast<size_t>(c)] = cl;
+    cloudNode_[i] = static_cast<float>(cl.total / 10.0);
+    precipNode_[i] = wet ? 1.0f : 0.0f;
+
+    const double doy = doy0 + x - 1.0;
+    const double meanT = param(&DayParams::meanT, x);
+    const double range = param(&DayParams::range, x) * (1.15 - 0.3 * cloudNode_[i]);
+    double t = meanT + range / 2.0 * DiurnalShape(clock) - 1.2 * precipNode_[i];
+    double td = meanT - param(&DayParams::depression, x) + 0.4 * DiurnalShape(clock);
+    if (wet) td = t - 0.6;
+    td = std::min(td, t - 0.3);
+    nodes_[static_cast<size_t>(Series::Temperature)][i] = static_cast<float>(t);
+    nodes_[static_cast<size_t>(Series::DewPoint)][i] = static_cast<float>(td);
+
+    const double slp = ClimateOf(doy, elevation_).slp + param(&DayParams::slpAnomaly, x) +
+                       0.8 * std::cos(2 * kPi * (clock - 10.0) / 12.0);
+    const double baro = Elevation(station_.BaroElevation);
+    const double station = slp * std::exp(-baro / (29.27 * (t + 273.15 + 0.00325 * baro)));
+    nodes_[static_cast<size_t>(Series::Pressure)][i] = static_cast<float>(station);
+
+    double wind = param(&DayParams::wind, x) *
+                  (0.75 + 0.35 * std::max(0.0, DiurnalShape(clock)) +
+                   0.12 * HashSigned(noise, 7 * n + 4));
+    wind = Clamp(wind, 0.8, 11.0);
+    double dir = param(&DayParams::windDir, x) + 20.0 * std::sin(2 * kPi * clock / 24.0);
+    dir = std::fmod(std::fmod(dir, 360.0) + 360.0, 360.0);
+    nodes_[static_cast<size_t>(Series::WindSpeed)][i] = static_cast<float>(wind);
+    nodes_[static_cast<size_t>(Series::WindDir)][i] = static_cast<float>(dir);
+
+    // Visibility: clean air far, haze and precipitation near; a little
+    // lower in the morning.
+    const double haze = param(&DayParams::haze, x);
+    const double depression = param(&DayParams::depression, x);
+    double vis = (haze > 0 ? 9000.0 * (1.0 - haze) + 1500.0
+                           : 12000.0 + 2000.0 * std::min(depression, 9.0)) *
+                 (1.0 - 0.12 * std::max(0.0, -DiurnalShape(clock)));
+    if (wet) vis *= 0.45;
+    nodes_[static_cast<size_t>(Series::Visibility)][i] =
+        static_cast<float>(Clamp(vis, 1800.0, 30000.0));
+  }
+
+  // Snow cover at the 08 h observation: fresh snow from the events (snow
+  // when the event is cold), settling and melting with the day's warmth.
+  snowDepth_.assign(static_cast<size_t>(days_ + 2), 0);
+  double depth = 0;
+  double snowSinceMorning = 0;
+  for (int d = 1; d <= days_; ++d) {
+    SamplePrecipitation& p = precip_[static_cast<size_t>(d)];
+    if (p.Has()) {
+      double sum = 0;
+      int count = 0;
+      for (int c = 1; c <= 24; ++c)
+        if (PrecipitationHour(d, c)) {
+          sum += Node(Series::Temperature, 24 * (d - 1) + c);
+          ++count;
+        }
+      p.snow = count > 0 && sum / count <= 0.5;
+    }
+    // Snow of the previous evening and of this night counts at 08 h.
+    double fallen = snowSinceMorning;
+    snowSinceMorning = 0;
+    if (p.Has() && p.snow) {
+      fallen += p.Amount20to8() / 10.0;
+      snowSinceMorning = p.Amount8to20() / 10.0;
+    }
+    double warmth = 0;
+    for (int c = 1; c <= 24; ++c)
+      warmth = std::max(warmth, static_cast<double>(Node(Series::Temperature, 24 * (d - 2) + c)));
+    depth = std::max(0.0, depth * 0.9 - 0.45 * std::max(0.0, warmth)) + 1.1 * fallen;
+    snowDepth_[static_cast<size_t>(d)] = static_cast<int>(std::lround(depth));
+    const bool covered = snowDepth_[static_cast<size_t>(d)] >= 1;
+    for (int c = 1; c <= 24; ++c) snowNode_[static_cast<size_t>(NodeIndex(d, c))] = covered;
+  }
+
+  // Ground and grass surface: the air temperature plus solar heating by day
+  // and radiative cooling by night, both weaker under cloud; a snow cover
+  // keeps the surface below freezing.
+  const double heatingMax = 13.0 + 8.0 * ClimateOf(doy0 + days_ / 2, elevation_).summer;
+  CalendarDay date;
+  int dateK = 0;
+  bool haveDate = false;
+  for (int n = nodeLo_; n <= nodeHi_; ++n) {
+    const size_t i = static_cast<size_t>(n - nodeLo_);
+    const int clockAbs = 60 * n + 1200;
+    const int k = FloorDiv(clockAbs, 1440);
+    const int hour = (clockAbs - 1440 * k) / 60;
+    const double clock = hour;
+    if (!haveDate || k != dateK) {
+      date = CalendarDayOf(year_, month_, k);
+      dateK = k;
+      haveDate = true;
+    }
+    const double solar = TrueSolarTime(date.yearText, date.monthText, date.dayText,
+                                       std::to_string(hour), station_.Longitude);
+    const double delta = SolarDeclination(date.year, date.dayNumber, lon_, clock) * kPi / 180.0;
+    const double phi = lat_ * kPi / 180.0;
+    const double sinH = std::sin(phi) * std::sin(delta) +
+                        std::cos(phi) * std::cos(delta) * std::cos(kPi * (solar - 12.0) / 12.0);
+    const double cover = cloudNode_[i];
+    const double snow = snowNode_[i];
+    const double day = std::max(0.0, sinH);
+    const double night = Clamp(-sinH * 4.0, 0.0, 1.0);
+    const double heating = heatingMax * day * (1.0 - 0.7 * cover) * (snow > 0 ? 0.25 : 1.0);
+    const double cooling = (1.0 + 3.0 * (1.0 - cover)) * night;
+    const double t = nodes_[static_cast<size_t>(Series::Temperature)][i];
+    double surface = t + heating - cooling;
+    double grass = t + 0.55 * heating - 1.6 * cooling;
+    if (snow > 0) {
+      surface = std::min(surface, -0.4);
+      grass = std::min(grass, -0.4);
+    }
+    nodes_[static_cast<size_t>(Series::Surface)][i] = static_cast<float>(surface);
+    nodes_[static_cast<size_t>(Series::Grass)][i] = static_cast<float>(grass);
+  }
+}
+
+void SampleWeather::BuildMinutes(uint32_t seed) {
+  minuteLo_ = -1440;
+  const int minuteHi = 1440 * days_ + 1440;
+  const size_t count = static_cast<size_t>(minuteHi - minuteLo_ + 1);
+  const uint64_t base = StreamSeed(seed, station_, year_, month_, kStreamNoise);
+  // Amplitude of the minute-scale fluctuation of each series (its unit).
+  constexpr double kAmplitude[] = {0.06, 0.25, 0.15, 0.35, 0.35, 0.05, 0.35, 9.0, 0.0};
+  for (size_t s = 0; s < minutes_.size(); ++s) {
+    std::vector<float>& out = minutes_[s];
+    out.assign(count, 0.0f);
+    const uint64_t seriesBase = Mix(base, s);
+    for (int a = minuteLo_; a <= minuteHi; ++a) {
+      const int n0 = FloorDiv(a, 60);
+      const double f = (a - 60 * n0) / 60.0;
+      double v = Node(static_cast<Series>(s), n0);
+      const double v1 = Node(static_cast<Series>(s), n0 + 1);
+      if (static_cast<Series>(s) == Series::WindDir) {
+        double diff = v1 - v;
+        if (diff > 180) diff -= 360;
+        if (diff < -180) diff += 360;
+        v += diff * f;
+      } else {
+        v += (v1 - v) * f;
+      }
+      // Smooth noise: random values every ten minutes, joined linearly.
+      const int k = FloorDiv(a, 10);
+      const double g = (a - 10 * k) / 10.0;
+      const double noise =
+          HashSigned(seriesBase, k) * (1 - g) + HashSigned(seriesBase, k + 1) * g;
+      double amplitude = kAmplitude[s];
+      if (static_cast<Series>(s) == Series::Visibility) amplitude *= v;
+      v += amplitude * noise;
+      out[static_cast<size_t>(a - minuteLo_)] = static_cast<float>(v);
+    }
+  }
+  // Derived and bounded series.
+  auto& t = minutes_[static_cast<size_t>(Series::Temperature)];
+  auto& td = minutes_[static_cast<size_t>(Series::DewPoint)];
+  auto& speed = minutes_[static_cast<size_t>(Series::WindSpeed)];
+  auto& dir = minutes_[static_cast<size_t>(Series::WindDir)];
+  auto& gust = minutes_[static_cast<size_t>(Series::Gust)];
+  for (size_t i = 0; i < count; ++i) {
+    td[i] = std::min(td[i], t[i] - 0.1f);
+    speed[i] = std::max(speed[i], 0.5f);
+    float dd = std::fmod(std::fmod(dir[i], 360.0f) + 360.0f, 360.0f);
+    dd = std::round(dd);
+    dir[i] = dd < 1.0f ? 360.0f : dd;
+    const double factor = 1.45 + 0.25 * HashSigned(Mix(base, 99), static_cast<int64_t>(i));
+    gust[i] = static_cast<float>(std::min(16.8, speed[i] * factor));
+  }
+}
+
+void SampleWeather::BuildSoil() {
+  // Each depth follows the surface with a damped and delayed daily wave
+  // (damping depth about 10 cm) around the surface's daily mean, plus the
+  // season's gradient (warmer below in winter, cooler in summer). The deep
+  // layers follow the yearly wave only.
+  const int doy0 = DayOfYear(year_, month_);
+  const double gradient = 0.09 * Winterness(doy0 + days_ / 2.0);
+  const double yearMean = 12.5 - 0.0055 * elevation_ + 1.5;
+  const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
+  const auto& surface = nodes_[static_cast<size_t>(Series::Surface)];
+  std::vector<double> mean(count, 0.0);
+  double run = 0;
+  for (size_t i = 0; i < count; ++i) {
+    run += surface[i];
+    if (i >= 24) run -= surface[i - 24];
+    mean[i] = run / static_cast<double>(std::min<size_t>(i + 1, 24));
+  }
+  for (size_t z = 0; z < 8; ++z) {
+    const int depth = kDepths[z];
+    soil_[z].assign(count, 0.0f);
+    for (size_t i = 0; i < count; ++i) {
+      double v;
+      if (depth <= 40) {
+        const size_t lag = static_cast<size_t>(std::lround(depth * 0.38));
+        const size_t j = i >= lag ? i - lag : 0;
+        v = mean[j] + (surface[j] - mean[j]) * std::exp(-depth / 10.0) + gradient * depth;
+      } else {
+        const double doy = doy0 + (static_cast<int>(i) + nodeLo_ - 4) / 24.0;
+        v = yearMean - 14.5 * std::exp(-depth / 300.0) *
+                           std::cos(2.0 * kPi * (doy - 15.0 - depth / 4.0) / 365.25);
+      }
+      soil_[z][i] = static_cast<float>(v);
+    }
+  }
+}
+
+void SampleWeather::BuildSun() {
+  sunshine_.assign(static_cast<size_t>(days_ + 1), {});
+  sunriseLmt_.assign(static_cast<size_t>(days_ + 1), 0);
+  sunsetLmt_.assign(static_cast<size_t>(days_ + 1), 0);
+  const uint64_t noise = Mix(StreamSeed(seed_, station_, year_, month_, kStreamMisc), 5);
+  for (int d = 1; d <= days_; ++d) {
+    const CalendarDay date = CalendarDayOf(year_, month_, d);
+    // Sunrise and sunset in true solar time as the day's table gives them,
+    // and in local mean time as a recorder writes them.
+    std::string riseText, setText;
+    SunriseSunset(date.yearText, date.monthText, date.dayText, station_.Latitude,
+                  station_.Longitude, riseText, setText);
+    const double rise = LeadingNumber(riseText);
+    const double set = LeadingNumber(setText);
+    if (riseText == "0.00" && setText == "24.00") {
+      sunriseLmt_[static_cast<size_t>(d)] = 0;
+      sunsetLmt_[static_cast<size_t>(d)] = 2400;
+    } else if (riseText == "12.00" && setText == "12.00") {
+      sunriseLmt_[static_cast<size_t>(d)] = 1200;
+      sunsetLmt_[static_cast<size_t>(d)] = 1200;
+    } else {
+      sunriseLmt_[static_cast<size_t>(d)] = LocalMeanClock(date, riseText, station_.Longitude);
+      sunsetLmt_[static_cast<size_t>(d)] = LocalMeanClock(date, setText, station_.Longitude);
+    }
+
+    // The clock hour (standard time) whose observation falls into each
+    // true-solar hour j-1..j: the cloud seen then decides the sunshine.
+    int clockOf[25];
+    for (int j = 1; j <= 24; ++j) clockOf[j] = j;
+    for (int c = 0; c <= 23; ++c) {
+      const double t = LeadingNumber(FormatTwoDecimals(TrueSolarTime(
+          date.yearText, date.monthText, date.dayText, std::to_string(c), station_.Longitude)));
+      const int k = static_cast<int>(std::ceil(t));
+      if (k >= 1 && k <= 24) clockOf[k] = c;
+    }
+    const int first = static_cast<int>(std::ceil(rise + 0.5)) + 1;  // first full hour j
+    const int last = static_cast<int>(std::floor(set - 0.5));
+    for (int j = first; j <= last; ++j) {
+      const int c = clockOf[j];
+      // Clock hour c of calendar day d is column c + 4 of observation day d.
+      const int col = std::clamp(c + 4, 1, 24);
+      const SampleCloud& cl = clouds_[static_cast<size_t>(d)][static_cast<size_t>(col)];
+      int value = 0;
+      if (!PrecipitationHour(d, col)) {
+        const double clear =
+            (1.0 - 0.09 * cl.low) * (1.0 - 0.03 * (cl.total - cl.low)) *
+            (0.92 + 0.08 * HashSigned(noise, 31 * d + j));
+        value = RoundHalfAway(10.0 * clear * (j == first || j == last ? 0.7 : 1.0));
+        if (cl.low == 0) value = std::max(value, 3);
+        value = std::clamp(value, 0, 10);
+      }
+      sunshine_[static_cast<size_t>(d)][static_cast<size_t>(j)] = value;
+    }
+  }
+}
+
+void SampleWeather::BuildDaily() {
+  frozenUpper_.assign(static_cast<size_t>(days_ + 1), -1);
+  frozenLower_.assign(static_cast<size_t>(days_ + 1), -1);
+  smallPan_.assign(static_cast<size_t>(days_ + 1), 0);
+  groundState_.assign(static_cast<size_t>(days_ + 1), 0);
+  largePan_.assign(static_cast<size_t>(days_ + 1), {});
+  bare_.assign(static_cast<size_t>(days_ + 1), {});
+  const uint64_t noise = Mix(StreamSeed(seed_, station_, year_, month_, kStreamMisc), 11);
+  for (int d = 1; d <= days_; ++d) {
+    const size_t di = static_cast<size_t>(d);
+    const int airMin = Min(Series::Temperature, d).value;
+    const int groundMin = Min(Series::Surface, d).value;
+
+    // Snow cover is kept only on days cold enough to hold it.
+    if (snowDepth_[di] >= 1 && (airMin > 50 || groundMin > 50)) snowDepth_[di] = 0;
+
+    // Frozen soil at 08 h: from the surface down to just below the deepest
+    // layer (of 0, 5, 10, 15, 20, 40 cm) that is still below freezing.
+    if (Hourly(Series::Surface, d, 12) < 0) {
+      int deepest = 0;
+      for (int depth : {5, 10, 15, 20, 40}) {
+        if (Soil(depth, d, 12) >= 0) break;
+        deepest = depth;
+      }
+      frozenUpper_[di] = 0;
+      frozenLower_[di] = deepest + 3;
+    }
+
+    // Small-pan evaporation from the day's warmth, dryness and wind; the
+    // large pan evaporates about 0.6 of it, in the daylight hours.
+    double t = 0, g = 0, td = 0, u = 0;
+    for (int c = 1; c <= 24; ++c) {
+      t += At(Series::Temperature, d, 60 * c);
+      g += At(Series::Surface, d, 60 * c);
+      td += At(Series::DewPoint, d, 60 * c);
+      u += At(Series::WindSpeed, d, 60 * c);
+    }
+    t /= 24, g /= 24, td /= 24, u /= 24;
+    const double e0 = (SatVapourWater(static_cast<float>(g)) + SatVapourWater(static_cast<float>(t))) / 2;
+    const double estimate =
+        0.26 * (1 + 0.41 * u) * std::max(0.2, e0 - SatVapourWater(static_cast<float>(td))) * 0.75 * 10;
+    smallPan_[di] = std::max(1, RoundHalfAway(2.0 * estimate * (1.0 + 0.12 * HashSigned(noise, d))));
+    if (LargePanInUse()) {
+      const int total = RoundHalfAway(smallPan_[di] * 0.6);
+      double w[25] = {}, sum = 0;
+      for (int c = 9; c <= 22; ++c) {
+        w[c] = std::max(0.0, DiurnalShape(c - 4.0) + 1.0);
+        sum += w[c];
+      }
+      int given = 0;
+      for (int c = 1; c <= 24; ++c) {
+        largePan_[di][static_cast<size_t>(c)] = static_cast<int>(std::floor(total * w[c] / sum));
+        given += largePan_[di][static_cast<size_t>(c)];
+      }
+      largePan_[di][18] += total - given;
+    }
+
+    // Ground state at 14 h: snow-covered, moist after precipitation, dry.
+    groundState_[di] = snowDepth_[di] >= 1 ? 11 : (precip_[di].Has() ? 1 : 0);
+
+    // Phenomena without times.
+    const int cloud02 = Cloud(d, 6).total;
+    const int humidity08 = Humidity(d, 60 * 12);
+    std::vector<std::string>& bare = bare_[di];
+    if (groundMin >= 5 && cloud02 <= 5 && humidity08 >= 80 && airMin > 0) bare.push_back("01");
+    if ((groundMin <= -5 && cloud02 <= 5 && humidity08 >= 50) || groundMin < -240)
+      bare.push_back("02");
+    if (airMin <= -5 || groundMin < -240) bare.push_back("03");
+    const DayExtreme visMin = Min(Series::Visibility, d);
+    if (visMin.value < 10000) bare.push_back(Humidity(d, visMin.minute) >= 75 ? "10" : "05");
+    if (snowDepth_[di] >= 1) bare.push_back("16");
+    std::sort(bare.begin(), bare.end());
+  }
+}
+
+float SampleWeather::At(Series s, int d, int m) const {
+  int a = 1440 * (d - 1) + m - minuteLo_;
+  a = std::clamp(a, 0, static_cast<int>(minutes_[static_cast<size_t>(s)].size()) - 1);
+  return minutes_[static_cast<size_t>(s)][static_cast<size_t>(a)];
+}
+
+int SampleWeather::Tenths(Series s, int d, int m) const {
+  const double v = At(s, d, m);
+  switch (s) {
+    case Series::WindDir:
+      return static_cast<int>(v);
+    case Series::Visibility:
+      return 10 * RoundHalfAway(v / 10.0);
+    default:
+      return RoundHalfAway(v * 10.0);
+  }
+}
+
+int SampleWeather::Humidity(int d, int m) const {
+  const float t = static_cast<float>(Tenths(Series::Temperature, d, m) / 10.0);
+  const float td = static_cast<float>(Tenths(Series::DewPoint, d, m) / 10.0);
+  const int u = RoundHalfAway(100.0 * SatVapourWater(td) / SatVapourWater(t));
+  return std::clamp(u, 1, 100);
+}
+
+DayExtreme SampleWeather::Max(Series s, int d) const {
+  DayExtreme e;
+  e.value = Tenths(s, d, 1);
+  e.minute = 1;
+  for (int m = 2; m <= 1440; ++m) {
+    const int v = Tenths(s, d, m);
+    if (v > e.value) e = {v, 0, m};
+  }
+  e.hhmm = ClockOfMinute(e.minute);
+  return e;
+}
+
+DayExtreme SampleWeather::Min(Series s, int d) const {
+  DayExtreme e;
+  e.value = Tenths(s, d, 1);
+  e.minute = 1;
+  for (int m = 2; m <= 1440; ++m) {
+    const int v = Tenths(s, d, m);
+    if (v < e.value) e = {v, 0, m};
+  }
+  e.hhmm = ClockOfMinute(e.minute);
+  return e;
+}
+
+DayExtreme SampleWeather::MinHumidity(int d) const {
+  DayExtreme e;
+  e.value = Humidity(d, 1);
+  e.minute = 1;
+  for (int m = 2; m <= 1440; ++m) {
+    const int v = Humidity(d, m);
+    if (v < e.value) e = {v, 0, m};
+  }
+  e.hhmm = ClockOfMinute(e.minute);
+  return e;
+}
+
+const SampleCloud& SampleWeather::Cloud(int d, int c) const {
+  return clouds_[static_cast<size_t>(d)][static_cast<size_t>(c)];
+}
+
+int SampleWeather::Soil(int depthCm, int d, int c) const {
+  for (size_t z = 0; z < 8; ++z)
+    if (kDepths[z] == depthCm)
+      return RoundHalfAway(soil_[z][static_cast<size_t>(NodeIndex(d, c))] * 10.0);
+  return 0;
+}
+
+int SampleWeather::ClockOfMinute(int m) {
+  const int clock = (1200 + m) % 1440;
+  return (clock / 60) * 100 + clock % 60;
+}
+
+std::string SampleWeather::PhenomenonTime(int m, bool end) {
+  int hhmm = ClockOfMinute(m);
+  if (end && hhmm == 0) hhmm = 2400;
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%04d", hhmm);
+  return buf;
+}
+
+std::string SampleWeather::WeatherText(int d) const {
+  std::string text;
+  for (const std::string& code : bare_[static_cast<size_t>(d)]) text += code + ",";
+  const SamplePrecipitation& p = precip_[static_cast<size_t>(d)];
+  if (p.Has()) {
+    text += p.snow ? "70 " : "60 ";
+    text += PhenomenonTime(p.start, false) + "-" + PhenomenonTime(p.end, true) + ",";
+  }
+  return text + ".";
+}
+
+}  // namespace kelvane::host

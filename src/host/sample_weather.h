@@ -1,0 +1,188 @@
+// A synthetic month of weather at one sample station, for the sample data
+// files. The model is deterministic for a seed and internally consistent:
+// hourly values are samples of minute series, so daily extremes and their
+// times agree with the hourly values; humidity, clouds, visibility,
+// sunshine, ground temperatures and weather phenomena follow the same
+// precipitation events and cloudiness.
+//
+// Time runs over observation days: observation day d (1..days) covers the
+// minutes after 20:00 of the day before up to 20:00 of day d. Its hourly
+// column c (1..24) is the hour 20 + c (21, 22, 23, 24) for c <= 4 and c - 4
+// (1 ... 20) after that; the four fixed observations 02, 08, 14, 20 are the
+// columns 6, 12, 18 and 24.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/sample_stations.h"
+
+namespace kelvane::host {
+
+namespace detail {
+// Weather of one calendar day, interpolated between noons.
+struct SampleDayParams {
+  double meanT, range, depression, slpAnomaly, cloud, lowShare, wind, windDir, haze;
+};
+}  // namespace detail
+
+// The continuous elements of the model, each a minute series.
+enum class Series : uint8_t {
+  Pressure,     // station pressure, hPa
+  Temperature,  // air temperature, °C
+  DewPoint,     // °C (relative humidity derives from it and Temperature)
+  Surface,      // ground-surface temperature, °C
+  Grass,        // grass (snow) surface temperature, °C
+  Visibility,   // m
+  WindSpeed,    // ten-minute mean wind speed, m/s
+  WindDir,      // ten-minute mean wind direction, whole degrees 1..360
+  Gust,         // instantaneous wind speed, m/s
+  kCount
+};
+
+// An extreme of one observation day: the value in the file's unit and the
+// clock time hhmm of its first occurrence (midnight written "0000").
+struct DayExtreme {
+  int value = 0;
+  int hhmm = 0;
+  int minute = 0;  // minute of the observation day, 1..1440
+};
+
+// Cloud observation of one hour.
+struct SampleCloud {
+  int total = 0;       // tenths of the sky
+  int low = 0;
+  std::string forms;   // cloud forms, largest amount first, blank-separated
+  std::string lowForm; // genus of the low cloud ("SC", "CU", "NS"), empty when none
+  int lowBase = 0;     // height of the low cloud base, m (0: no low cloud)
+};
+
+// The precipitation of one observation day: at most one event.
+struct SamplePrecipitation {
+  int start = -1;  // minutes after 20:00 of the day before; -1: no event
+  int end = -1;    // start < end <= 1440
+  bool snow = false;
+  std::array<int, 25> hourly{};  // tenths of mm, hour index 1..24 (the hour ending at column c)
+  bool trace20to8 = false;       // the event touches the half day but brought < 0.05 mm
+  bool trace8to20 = false;
+  int Amount20to8() const;
+  int Amount8to20() const;
+  bool Has() const { return start >= 0; }
+};
+
+class SampleWeather {
+ public:
+  SampleWeather(const SampleStation& station, int year, int month, uint32_t seed);
+
+  // The precipitation of a month alone (cheap; identical to what the full
+  // model of the same month holds).
+  static std::vector<SamplePrecipitation> Precipitation(const SampleStation& station, int year,
+                                                        int month, uint32_t seed);
+
+  int Year() const { return year_; }
+  int Month() const { return month_; }
+  int Days() const { return days_; }
+
+  // Value of a series at minute m of observation day d (m = 0 is 20:00 of the
+  // day before; m may run from -1440 to 1440 around the month).
+  float At(Series s, int d, int m) const;
+  // Tenths of the unit (hPa, °C, m/s), rounded half away from zero; wind
+  // direction in whole degrees; visibility in metres rounded to 10 m.
+  int Tenths(Series s, int d, int m) const;
+  // Hourly value (column c) in the file unit of Tenths.
+  int Hourly(Series s, int d, int c) const { return Tenths(s, d, 60 * c); }
+  // Relative humidity in whole percent at a minute (from temperature and dew
+  // point), 1..100.
+  int Humidity(int d, int m) const;
+
+  // Daily maximum and minimum over the minutes of observation day d.
+  DayExtreme Max(Series s, int d) const;
+  DayExtreme Min(Series s, int d) const;
+  DayExtreme MinHumidity(int d) const;
+
+  // Hourly cloud observation at column c (1..24).
+  const SampleCloud& Cloud(int d, int c) const;
+  const SamplePrecipitation& Precip(int d) const { return precip_[d]; }
+  // True when column c of day d lies in the hours of the day's precipitation.
+  bool PrecipitationHour(int d, int c) const;
+
+  // Ground temperature (tenths of °C) at 5, 10, 15, 20, 40, 80, 160 or 320 cm,
+  // hourly column c.
+  int Soil(int depthCm, int d, int c) const;
+
+  // Sunshine in tenths of an hour of the true-solar hour j-1..j (j 1..24) of
+  // calendar day d.
+  int Sunshine(int d, int j) const { return sunshine_[d][j]; }
+  // Sunrise and sunset of calendar day d as hhmm in local mean time.
+  int SunriseLocalMean(int d) const { return sunriseLmt_[d]; }
+  int SunsetLocalMean(int d) const { return sunsetLmt_[d]; }
+
+  // Snow depth at 08 h, cm (0: no snow cover).
+  int SnowDepth(int d) const { return snowDepth_[d]; }
+  // Frozen soil at 08 h: upper and lower limit of the frozen layer, cm;
+  // lower < 0 when the ground is not frozen.
+  int FrozenUpper(int d) const { return frozenUpper_[d]; }
+  int FrozenLower(int d) const { return frozenLower_[d]; }
+  // Small-pan evaporation of the day, tenths of mm; large pan per hour.
+  int SmallPan(int d) const { return smallPan_[d]; }
+  int LargePan(int d, int c) const { return largePan_[d][c]; }
+  // Whether the large pan is in use this month (not in the frozen season).
+  bool LargePanInUse() const { return month_ >= 4 && month_ <= 10; }
+
+  // Bare phenomena of the day, as two-digit codes in ascending order (dew,
+  // frost, ice, haze, mist, snow cover).
+  const std::vector<std::string>& BarePhenomena(int d) const { return bare_[d]; }
+  // The day's weather text: records each followed by ",", then "."; "."
+  // alone on a day without phenomena.
+  std::string WeatherText(int d) const;
+  // Ground state code of the 14 h observation.
+  int GroundState(int d) const { return groundState_[d]; }
+
+  // Clock time hhmm of minute m of an observation day (m 1..1440).
+  static int ClockOfMinute(int m);
+  // Clock time hhmm of a phenomenon start or end (an end at midnight is
+  // written 2400).
+  static std::string PhenomenonTime(int m, bool end);
+
+ private:
+  void BuildDays(uint32_t seed);
+  void BuildNodes();
+  void BuildMinutes(uint32_t seed);
+  void BuildSoil();
+  void BuildSun();
+  void BuildDaily();
+
+  int NodeIndex(int d, int c) const { return 24 * (d - 1) + c - nodeLo_; }
+  float Node(Series s, int n) const { return nodes_[static_cast<size_t>(s)][n - nodeLo_]; }
+
+  const SampleStation& station_;
+  int year_, month_, days_;
+  double lat_ = 0, lon_ = 0, elevation_ = 0;
+  uint32_t seed_;
+
+  // Calendar-day parameters (index: calendar day + a margin of days).
+  std::vector<detail::SampleDayParams> dayParams_;
+  std::vector<SamplePrecipitation> precip_;       // index 1..days
+  std::vector<std::array<SampleCloud, 25>> clouds_;  // index 1..days, column 1..24
+
+  // Hourly nodes over [nodeLo_, nodeHi_] hours after 20:00 of day 0.
+  int nodeLo_ = 0, nodeHi_ = 0;
+  std::array<std::vector<float>, static_cast<size_t>(Series::kCount)> nodes_;
+  std::vector<float> cloudNode_;   // cloud cover 0..1 per node
+  std::vector<float> precipNode_;  // 1 in precipitation hours
+  std::vector<float> snowNode_;    // 1 under snow cover
+  // Minute series over [-1440, days*1440 + 1440].
+  int minuteLo_ = 0;
+  std::array<std::vector<float>, static_cast<size_t>(Series::kCount)> minutes_;
+  std::array<std::vector<float>, 8> soil_;  // per depth, per node
+
+  std::vector<std::array<int, 25>> sunshine_;
+  std::vector<int> sunriseLmt_, sunsetLmt_;
+  std::vector<int> snowDepth_, frozenUpper_, frozenLower_, smallPan_, groundState_;
+  std::vector<std::array<int, 25>> largePan_;
+  std::vector<std::vector<std::string>> bare_;
+};
+
+}  // namespace kelvane::host

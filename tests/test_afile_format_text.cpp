@@ -1,0 +1,73 @@
+// Reading data files: decoding (UTF-8 as it is, GB18030 otherwise, bad
+// bytes replaced), line splitting over all three line ends, and the
+// character-position helpers the checks use.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/error.h"
+#include "common/text_file.h"
+
+namespace kelvane {
+namespace {
+
+TEST(AFileFormatText, Decoding) {
+  struct {
+    std::string bytes, utf8;
+  } cases[] = {
+      {"abc", "abc"},
+      {"\xEF\xBB\xBF" "abc", "abc"},                  // byte-order mark dropped
+      {"\xE5\x8C\x97", "\xE5\x8C\x97"},               // UTF-8 北 kept
+      {"\xB1\xB1\xBE\xA9", "\xE5\x8C\x97\xE4\xBA\xAC"},  // GB18030 北京
+      {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},             // invalid byte
+      {"\xB1", "\xEF\xBF\xBD"},                        // sequence cut by the end
+      {std::string("a\0b", 3), std::string("a\0b", 3)},
+      {"\xC0\xAF", "\xE8\x9C\xA1"},  // an overlong UTF-8 form is GB18030 蜡
+  };
+  for (const auto& c : cases) EXPECT_EQ(DecodeToUtf8(c.bytes), c.utf8) << c.bytes;
+}
+
+TEST(AFileFormatText, LineEnds) {
+  using V = std::vector<std::string_view>;
+  EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitLines("a\r\n"), (V{"a"}));
+  EXPECT_EQ(SplitLines("a\n\n"), (V{"a", ""}));
+  EXPECT_EQ(SplitLines("\r\r\n"), (V{"", ""}));
+  EXPECT_EQ(SplitLines(""), V{});
+}
+
+TEST(AFileFormatText, CharacterPositions) {
+  const std::string s = "A北京B";
+  EXPECT_EQ(CharAt(s, 2), "北");
+  EXPECT_EQ(CharAt(s, 5), "");
+  EXPECT_EQ(AfterFirstChar(s), "北京B");
+  EXPECT_EQ(LastChars(s, 2), "京B");
+  EXPECT_EQ(LastChars(s, 9), s);
+  EXPECT_EQ(MidChars(s, 2, 2), "北京");
+  EXPECT_EQ(MidChars(s, 4, 5), "B");
+  EXPECT_EQ(MidChars(s, 0, 5), "");
+}
+
+TEST(AFileFormatText, Reader) {
+  const auto path = std::filesystem::temp_directory_path() / "kelvane_text_reader.txt";
+  std::ofstream(path, std::ios::binary) << "one\r\ntwo";
+  LineReader r(path.string());
+  EXPECT_EQ(r.Peek(), "one");
+  EXPECT_EQ(r.ReadLine(), "one");
+  EXPECT_FALSE(r.Eof());
+  EXPECT_EQ(r.ReadLine(), "two");
+  EXPECT_TRUE(r.Eof());
+  EXPECT_EQ(r.ReadLine(), "");
+  std::filesystem::remove(path);
+  try {
+    LineReader missing(path.string());
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), kErrFileNotFound);
+    EXPECT_EQ(std::string(e.what()), "cannot open file: " + path.string());
+  }
+}
+
+}  // namespace
+}  // namespace kelvane

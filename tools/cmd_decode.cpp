@@ -1,0 +1,118 @@
+// decode: the element arrays a host hands to the A-file audit, as JSON.
+#include <cstdio>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "commands.h"
+#include "common/error.h"
+#include "host/check_file.h"
+#include "host/decoder.h"
+#include "kelvane/kelvane.h"
+
+namespace kelvane::tool {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct DecodeArgs {
+  std::string sys = DefaultSysDir();
+  std::string file;
+};
+
+Json VariantJson(const Variant& v) {
+  switch (v.type()) {
+    case Variant::Type::Empty:
+      return nullptr;
+    case Variant::Type::Bool:
+      return v.Truth();
+    case Variant::Type::Long:
+      return std::stoll(v.Text());
+    case Variant::Type::Double:
+      return std::stod(v.Text());
+    case Variant::Type::String:
+      break;
+  }
+  return v.Text();
+}
+
+// A one-dimensional array as a flat list from index 1, a two-dimensional one
+// as rows 1..n of columns 1..m.
+Json ArrayJson(const StringArray& a) {
+  Json j = Json::array();
+  if (a.Rank() == 1) {
+    for (long i = 1; i <= a.UBound(1); ++i) j.push_back(a(i));
+  } else if (a.Rank() == 2) {
+    for (long i = 1; i <= a.UBound(1); ++i) {
+      Json row = Json::array();
+      for (long c = 1; c <= a.UBound(2); ++c) row.push_back(a(i, c));
+      j.push_back(std::move(row));
+    }
+  }
+  return j;
+}
+
+Json VariantsJson(const VariantArray& a) {
+  Json j = Json::array();
+  if (a.Rank() == 1)
+    for (long i = 1; i <= a.UBound(1); ++i) j.push_back(VariantJson(a(i)));
+  return j;
+}
+
+std::string WithSeparator(std::string dir) {
+  if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
+  return dir;
+}
+
+int Decode(const DecodeArgs& args) {
+  KelvaneA a;
+  VariantArray para = VariantArray::Vector(1, 52);
+  StringArray cls = StringArray::Vector(1, 20);
+  StringArray list;
+  const Status s = a.AFileFormCheck(WithSeparator(args.sys), args.file, para, cls, list);
+  if (!s.ok()) {
+    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
+    return kExitUsage;
+  }
+  if (!para(6).Truth()) {
+    std::string why;
+    for (const host::Finding& f : host::ReadFindings(list)) why = f.Message;  // the fatal one is last
+    std::fprintf(stderr, "kelvane: %s: the format check cannot go on: %s\n", args.file.c_str(),
+                 why.c_str());
+    return kExitUsage;
+  }
+  host::DecodedAFile d;
+  try {
+    host::DecodeAFile(args.file, para, cls, d);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), e.what());
+    return kExitUsage;
+  }
+  Json out;
+  out["AFilePara"] = VariantsJson(para);
+  out["AFileClass"] = ArrayJson(cls);
+  Json arrays = Json::object();
+  for (const host::DecodedAFile::Named& n : host::DecodedAFile::Arrays())
+    arrays[std::string(n.name)] = ArrayJson(d.*n.member);
+  arrays["SysLib"] = VariantsJson(d.SysLib);
+  arrays["strManualWindV"] = d.strManualWindV;
+  out["arrays"] = std::move(arrays);
+  const std::string text = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddDecodeCommand(CLI::App& app, int* exitCode) {
+  static DecodeArgs args;
+  auto* cmd = app.add_subcommand(
+      "decode", "Format-check an A file and print the element arrays of its audit as JSON");
+  cmd->add_option("--sys", args.sys, "system directory (holds Sysconfig/SysLib.mdb)");
+  cmd->add_option("FILE", args.file, "the A file")->required();
+  cmd->callback([exitCode] { *exitCode = Decode(args); });
+}
+
+}  // namespace kelvane::tool
