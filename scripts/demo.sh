@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # The main job: write the sample system directory with its sample station
-# files, then show what the tool does with them.
+# files, check every sample file, then show what a damaged file looks like.
 set -euo pipefail
 bin=${1:-build/kelvane}
 dir=${2:-build/demo}
 
-"$bin" sample --out "$dir"
+"$bin" sample --out "$dir" >/dev/null
+echo "== Sample system directory: $dir (stations, rules, radiation constants, A files)"
 echo
-echo "== Registered stations (tabStationParameter)"
-"$bin" db show --sys "$dir" tabStationParameter
-echo
-echo "== Wind direction conversion"
-for args in "NNE 35" "NNE 0" "SW 12" "C 0" "270 35" "XYZ 35"; do
-  printf '%-8s -> %s\n' "$args" "$("$bin" wind $args)"
-done
+echo "== Checking the sample station files"
+"$bin" check --sys "$dir" "$dir"/data/A*.TXT
+
+# A copy of one file with three faults: a wrong latitude in the header, a
+# pressure record one character short on day 2, and no end marker.
+mkdir -p "$dir/damaged"
+src="$dir/data/A54511-201203.TXT"
+dst="$dir/damaged/A54511-201203.TXT"
+awk 'NR==1 { $0 = substr($0, 1, 8) "9" substr($0, 10) }
+     NR==5 { sub(/ [0-9][0-9][0-9][0-9] /, " 123 ") }
+     { lines[NR] = $0 }
+     END { for (i = 1; i < NR; i++) print lines[i] }' "$src" > "$dst"
+echo "== Checking a damaged copy: $dst"
+"$bin" check --sys "$dir" "$dst" || echo "(exit status $?: the file has errors)"
