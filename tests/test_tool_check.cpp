@@ -1,0 +1,105 @@
+// `kelvane check` end to end on sample files: output formats and exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "host/sample_afile.h"
+#include "host/sample_sysdir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CheckRun {
+  int status;
+  std::string out;
+};
+
+CheckRun Tool(const std::string& args) {
+  std::string cmd = std::string(KELVANE_TOOL_PATH) + " " + args + " 2>/dev/null";
+  CheckRun r{-1, {}};
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+class ToolCheckTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new fs::path(fs::temp_directory_path() / "kelvane_tool_check_test");
+    fs::remove_all(*dir_);
+    kelvane::host::WriteSampleSystemDirectory(dir_->string());
+    kelvane::host::WriteSampleStationFiles(dir_->string());
+    // A broken copy: the file-end marker replaced.
+    fs::create_directories(*dir_ / "broken");
+    std::ifstream in(*dir_ / "data" / "A53772-201203.TXT", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    size_t end = text.rfind("######");
+    ASSERT_NE(end, std::string::npos);
+    text.replace(end, 6, "#####X");
+    std::ofstream(*dir_ / "broken" / "A53772-201203.TXT", std::ios::binary) << text;
+  }
+  static void TearDownTestSuite() {
+    fs::remove_all(*dir_);
+    delete dir_;
+  }
+  static std::string Sys() { return "--sys " + dir_->string(); }
+  static std::string Good() { return (*dir_ / "data" / "A53772-201203.TXT").string(); }
+  static std::string Broken() { return (*dir_ / "broken" / "A53772-201203.TXT").string(); }
+  static fs::path* dir_;
+};
+fs::path* ToolCheckTest::dir_ = nullptr;
+
+TEST_F(ToolCheckTest, JsonOfGoodAndBrokenFile) {
+  CheckRun r = Tool("check --format-only --output json " + Sys() + " " + Good() + " " + Broken());
+  EXPECT_EQ(r.status, 1);
+  auto j = nlohmann::json::parse(r.out);
+  ASSERT_TRUE(j.is_array());
+  ASSERT_EQ(j.size(), 2u);
+  EXPECT_EQ(j[0]["file"], Good());
+  EXPECT_EQ(j[0]["kind"], "A");
+  EXPECT_EQ(j[0]["usable"], true);
+  EXPECT_EQ(j[0]["status"], "ok");
+  EXPECT_TRUE(j[0]["findings"].empty());
+  EXPECT_FALSE(j[0].contains("error"));
+  ASSERT_EQ(j[1]["findings"].size(), 1u);
+  const auto& f = j[1]["findings"][0];
+  EXPECT_EQ(f["Message"], "数据文件结束标志错误");
+  EXPECT_EQ(f["Element"], "文件结束");
+  EXPECT_EQ(f["Level"], "错误");
+  EXPECT_FALSE(f["Line"].get<std::string>().empty());
+  for (const char* key : {"RelatedItem", "Day", "TimeOrItem"}) EXPECT_TRUE(f.contains(key));
+}
+
+TEST_F(ToolCheckTest, CsvHasHeaderAndQuotedRows) {
+  CheckRun r = Tool("check --format-only --output csv " + Sys() + " " + Broken());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("File,Message,Element,RelatedItem,Day,TimeOrItem,Line,Level\r\n", 0), 0u);
+  EXPECT_NE(r.out.find(Broken() + ",数据文件结束标志错误,文件结束,"), std::string::npos);
+}
+
+TEST_F(ToolCheckTest, ExitStatus) {
+  EXPECT_EQ(Tool("check --format-only " + Sys() + " " + Good()).status, 0);
+  EXPECT_EQ(Tool("check --format-only " + Sys() + " " + Broken()).status, 1);
+  // A file that cannot be opened is an error status: exit 2, also in JSON.
+  CheckRun missing = Tool("check --output json " + Sys() + " " + (*dir_ / "AXXXXX.TXT").string());
+  EXPECT_EQ(missing.status, 2);
+  auto j = nlohmann::json::parse(missing.out);
+  EXPECT_EQ(j[0]["status"], "error");
+  EXPECT_FALSE(j[0]["error"].get<std::string>().empty());
+  // Files of another kind are skipped and do not change the status.
+  EXPECT_EQ(Tool("check " + Sys() + " " + Good() + " " + (*dir_ / "Xnotes.txt").string()).status, 0);
+}
+
+}  // namespace
