@@ -24,6 +24,12 @@ TEST(AFileFormatText, Decoding) {
       {"\xB1", "\xEF\xBF\xBD"},                        // sequence cut by the end
       {std::string("a\0b", 3), std::string("a\0b", 3)},
       {"\xC0\xAF", "\xE8\x9C\xA1"},  // an overlong UTF-8 form is GB18030 蜡
+      // Trailing bytes in the ASCII range, four-byte forms, long ASCII runs
+      // around them.
+      {"0123456789\x81\x40" "0123456789", "0123456789\xE4\xB8\x82" "0123456789"},
+      {"\x81\x30\x81\x30\x94\x39\xFC\x36" "abcdefgh\xA2\xE3",
+       "\xC2\x80\xF0\x9F\x98\x80" "abcdefgh\xE2\x82\xAC"},
+      {"\xB1\nx", "\xEF\xBF\xBD\nx"},  // a lead byte before a line end
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeToUtf8(c.bytes), c.utf8) << c.bytes;
 }

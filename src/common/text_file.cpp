@@ -52,20 +52,11 @@ size_t Utf8SequenceLength(std::string_view s, size_t i) {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-std::string DecodeGb18030(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 3 / 2 + 16);
-  iconv_t cd = iconv_open("UTF-8", "GB18030");
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    // No converter: keep ASCII, replace everything else.
-    for (unsigned char c : bytes) {
-      if (c < 0x80) out.push_back(static_cast<char>(c));
-      else out.append(kReplacement);
-    }
-    return out;
-  }
-  char* in = const_cast<char*>(bytes.data());
-  size_t inLeft = bytes.size();
+// Converts one run of multi-byte GB18030 sequences through iconv, each
+// undecodable byte becoming one replacement character.
+void ConvertRun(iconv_t cd, std::string_view run, std::string& out) {
+  char* in = const_cast<char*>(run.data());
+  size_t inLeft = run.size();
   char buf[4096];
   while (inLeft > 0) {
     char* o = buf;
@@ -74,7 +65,7 @@ std::string DecodeGb18030(std::string_view bytes) {
     out.append(buf, static_cast<size_t>(o - buf));
     if (r == static_cast<size_t>(-1)) {
       if (errno == E2BIG) continue;
-      // EILSEQ or EINVAL (a sequence cut by the end of the text): one
+      // EILSEQ or EINVAL (a sequence cut by the end of the run): one
       // replacement character for the offending byte, then go on.
       out.append(kReplacement);
       ++in;
@@ -82,7 +73,64 @@ std::string DecodeGb18030(std::string_view bytes) {
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
   }
-  iconv_close(cd);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+}
+
+// One converter per thread, opened on first use (opening it costs more
+// than converting a whole station file).
+struct Gb18030Converter {
+  iconv_t cd = iconv_open("UTF-8", "GB18030");
+  ~Gb18030Converter() {
+    if (ok()) iconv_close(cd);
+  }
+  bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
+};
+
+std::string DecodeGb18030(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2 + 16);
+  thread_local Gb18030Converter conv;
+  const size_t n = bytes.size();
+  size_t i = 0;
+  while (i < n) {
+    // ASCII bytes are themselves in both encodings: copy a run of them.
+    size_t a = i;
+    while (a + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + a, 8);
+      if (word & 0x8080808080808080ull) break;
+      a += 8;
+    }
+    while (a < n && static_cast<unsigned char>(bytes[a]) < 0x80) ++a;
+    out.append(bytes.data() + i, a - i);
+    if (a == n) break;
+    // A run of multi-byte sequences: a lead byte 0x81..0xFE is followed by
+    // one byte (two-byte form) or by a digit and two more bytes (four-byte
+    // form); the trailing bytes may lie in the ASCII range, so the run is
+    // measured by sequences, not by byte values.
+    size_t b = a;
+    while (b < n && static_cast<unsigned char>(bytes[b]) >= 0x80) {
+      unsigned char lead = static_cast<unsigned char>(bytes[b]);
+      if (lead == 0x80 || lead == 0xFF || b + 1 >= n) {
+        ++b;
+      } else {
+        unsigned char second = static_cast<unsigned char>(bytes[b + 1]);
+        b += (second >= 0x30 && second <= 0x39) ? 4 : 2;
+      }
+    }
+    if (b > n) b = n;
+    std::string_view run = bytes.substr(a, b - a);
+    if (conv.ok()) {
+      ConvertRun(conv.cd, run, out);
+    } else {
+      // No converter: keep ASCII, replace everything else.
+      for (unsigned char c : run) {
+        if (c < 0x80) out.push_back(static_cast<char>(c));
+        else out.append(kReplacement);
+      }
+    }
+    i = b;
+  }
   return out;
 }
 
@@ -122,21 +170,23 @@ std::string DecodeToUtf8(std::string bytes) {
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   lines.reserve(text.size() / 32 + 4);
-  size_t start = 0;
+  const char* const begin = text.data();
   const size_t n = text.size();
-  size_t i = 0;
-  while (i < n) {
-    char c = text[i];
-    if (c == '\n' || c == '\r') {
-      lines.push_back(text.substr(start, i - start));
-      if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-      ++i;
-      start = i;
-    } else {
-      ++i;
+  size_t start = 0;
+  while (start < n) {
+    const void* lf = std::memchr(begin + start, '\n', n - start);
+    size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - begin) : n;
+    // A CR ends a line too: the usual CRLF, or a lone CR inside the segment.
+    const void* cr = std::memchr(begin + start, '\r', end - start);
+    if (cr) {
+      size_t at = static_cast<size_t>(static_cast<const char*>(cr) - begin);
+      lines.push_back(text.substr(start, at - start));
+      start = (at + 1 < n && begin[at + 1] == '\n') ? at + 2 : at + 1;
+      continue;
     }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
   }
-  if (start < n) lines.push_back(text.substr(start));
   return lines;
 }
 
