@@ -2,6 +2,7 @@
 // bytes replaced), line splitting over all three line ends, and the
 // character-position helpers the checks use.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -56,7 +57,8 @@ TEST(AFileFormatText, CharacterPositions) {
 }
 
 TEST(AFileFormatText, Reader) {
-  const auto path = std::filesystem::temp_directory_path() / "kelvane_text_reader.txt";
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kelvane_text_reader_" + std::to_string(::getpid()) + ".txt");
   std::ofstream(path, std::ios::binary) << "one\r\ntwo";
   LineReader r(path.string());
   EXPECT_EQ(r.Peek(), "one");

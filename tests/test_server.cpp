@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -49,7 +50,8 @@ StringArray ResultList(const std::vector<std::string>& levels) {
 // A system directory with a rule library, written once for the audit calls.
 const std::string& AuditSysDir() {
   static const std::string dir = [] {
-    auto d = std::filesystem::temp_directory_path() / "kelvane_server_test_sys";
+    auto d = std::filesystem::temp_directory_path() /
+             ("kelvane_server_test_sys_" + std::to_string(::getpid()));
     kelvane::host::WriteSampleSystemDirectory(d.string());
     return d.string() + "/";
   }();

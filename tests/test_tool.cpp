@@ -1,5 +1,6 @@
 // The kelvane tool end to end: output and exit status of its subcommands.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -59,7 +60,8 @@ TEST(ToolTest, DbShowReadsJetAndSqliteAlike) {
   EXPECT_NE(jet.out.find("基本站"), std::string::npos);
 
   // The sample directory registers the same station the same way.
-  auto dir = std::filesystem::temp_directory_path() / "kelvane_tool_test_sys";
+  auto dir = std::filesystem::temp_directory_path() /
+             ("kelvane_tool_test_sys_" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
   ASSERT_EQ(RunTool("sample --out " + dir.string()).status, 0);
   ToolRun sql = RunTool("db show --sys " + dir.string() + " tabStationParameter 54511");

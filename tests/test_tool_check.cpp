@@ -1,5 +1,6 @@
 // `kelvane check` end to end on sample files: output formats and exit status.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -37,7 +38,8 @@ CheckRun Tool(const std::string& args) {
 class ToolCheckTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new fs::path(fs::temp_directory_path() / "kelvane_tool_check_test");
+    dir_ = new fs::path(fs::temp_directory_path() /
+                        ("kelvane_tool_check_test_" + std::to_string(::getpid())));
     fs::remove_all(*dir_);
     kelvane::host::WriteSampleSystemDirectory(dir_->string());
     kelvane::host::WriteSampleStationFiles(dir_->string());
