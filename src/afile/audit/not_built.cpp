@@ -2,29 +2,23 @@
 // finds nothing. As an audit is written it moves to a file of its own named
 // after what it checks, and its stub here is removed.
 #include "afile/audit/audits.h"
+#include "afile/audit/weather_phenomena.h"
 
 namespace kelvane::afile::audit {
 
-void AuditHourlyElement(AuditContext&, const Grid&, std::string_view, int) {}
-void CompareWithJFile(AuditContext&, const Grid&, const StringArray&, std::string_view) {}
-void AuditMinTempAgainstGround(AuditContext&, const Grid&, const Grid&, const Grid&) {}
 
-void AuditPsychrometry(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
-                       const Grid&, const Grid&, const Grid&) {}
-void AuditAgainstAirTemperature(AuditContext&, const Grid&, const Grid&, std::string_view, int) {}
-void AuditRelativeHumidity(AuditContext&, const Grid&, const StringArray&, bool) {}
-
-void AuditClouds(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&, const Grid&,
-                 const Grid&) {}
-void AuditCloudHeight(AuditContext&, const Grid&) {}
 void AuditVisibility(AuditContext&, const Grid&, const Grid&) {}
 
 void AuditFixedPrecipitation(AuditContext&, const Grid&) {}
 void AuditHourlyPrecipitation(AuditContext&, const Grid&, const Grid&) {}
 
-void AuditWeatherPhenomena(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
-                           const Grid&, const Grid&, const Grid&, const Grid&, const Grid&,
-                           const Grid&, const Grid&, bool) {}
+// The weather phenomena rules against the other elements.
+void CheckPeriodWithElements(AuditContext&, const WeatherElements&, const WeatherDay&,
+                             const WeatherRecord&, const WeatherPeriod&, WeatherDayState&) {}
+void CheckMinimumVisibilityWithElements(AuditContext&, const WeatherElements&,
+                                        const WeatherDay&, WeatherDayState&) {}
+void CheckDayWithElements(AuditContext&, const WeatherElements&, const WeatherDay&,
+                          WeatherDayState&) {}
 
 void AuditEvaporation(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
                       const Grid&, const Grid&, const Grid&, const Grid&) {}
@@ -44,7 +38,6 @@ void AuditFrozenSoil(AuditContext&, const Grid&, const Grid&, const Grid&, const
                      const Grid&, const Grid&, const Grid&, const Grid&) {}
 
 void AuditSunshine(AuditContext&, const Grid&) {}
-void AuditSeaLevelPressure(AuditContext&, const Grid&, const Grid&, const Grid&) {}
 void AuditGroundState(AuditContext&, const Grid&) {}
 
 }  // namespace kelvane::afile::audit

@@ -72,6 +72,14 @@ bool IsMissingRun(std::string_view text) {
   return true;
 }
 
+Cell HumidityCell(const Cell& c) {
+  if (c.text != "%%") return c;
+  Cell full = c;
+  full.value = 100;
+  full.kind = CellKind::Whole;
+  return full;
+}
+
 Grid::Grid(const StringArray& a) {
   if (!a.IsAllocated() || a.Rank() != 2) return;
   const long days = a.UBound(1), columns = a.UBound(2);
@@ -116,6 +124,10 @@ std::string_view HourLabel(int c) {
 std::string_view FixedHourLabel(int c) {
   if (c < 1 || 6 * c - 4 > SmallNumbers::kMax) return {};
   return Small().views[static_cast<size_t>(6 * c - 4)];
+}
+
+std::string_view ObsTimeLabel(int observations, int i) {
+  return LayoutOf(observations) == Layout::Hourly ? HourLabel(i) : FixedHourLabel(i);
 }
 
 int HourColumn(int hh) {

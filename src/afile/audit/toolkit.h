@@ -38,6 +38,10 @@ inline constexpr std::string_view kMsgFormat = "记录格式错误";
 inline constexpr std::string_view kMsgExtreme = "记录超气候极值";
 inline constexpr std::string_view kMsgInterpolate = "相邻前后两时次数据正常,该时记录应内插";
 inline constexpr std::string_view kMsgNotMissing = "相邻前后两时次数据正常,该时记录不应缺测";
+// The time of a daily extreme is no hhmm time of the day.
+inline constexpr std::string_view kMsgTimeFormat = "记录格式错";
+// An extreme timed on a full hour differs from that hour's value.
+inline constexpr std::string_view kMsgExtremeOnTheHour = "极值出现在正点,但与该时正点值不一致";
 
 // ---------------------------------------------------------------- cells
 
@@ -68,6 +72,10 @@ Cell ParseCell(std::string_view text);
 
 // True when a present text is a run of "/" (a missing value).
 bool IsMissingRun(std::string_view text);
+
+// A relative humidity cell: "%%" (the two-character record of 100 %) reads
+// as the whole number 100; any other cell is returned as it is.
+Cell HumidityCell(const Cell& c);
 
 // A two-dimensional element array (day, column), parsed once. Days run from
 // 1 to the array's highest first index, columns from 1 to its highest second
@@ -113,6 +121,10 @@ std::string_view HourLabel(int c);
 // Label of column c of four fixed observations: 6c - 4 ("2", "8", "14",
 // "20"); also continues the sequence for higher c ("26", ...), "" past 64.
 std::string_view FixedHourLabel(int c);
+// Time label of observation i of an array with `observations` per day (its
+// number of columns): 24 or more are hourly (HourLabel), fewer are the four
+// fixed observations (FixedHourLabel).
+std::string_view ObsTimeLabel(int observations, int i);
 // Hourly column of a whole hour hh: 21..24 -> 1..4, 0 -> 4 (the day's end),
 // 1..20 -> 5..24; 0 for anything else.
 int HourColumn(int hh);
