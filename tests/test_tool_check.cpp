@@ -13,6 +13,8 @@
 #include "host/sample_afile.h"
 #include "host/sample_sysdir.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -102,6 +104,36 @@ TEST_F(ToolCheckTest, ExitStatus) {
   EXPECT_FALSE(j[0]["error"].get<std::string>().empty());
   // Files of another kind are skipped and do not change the status.
   EXPECT_EQ(Tool("check " + Sys() + " " + Good() + " " + (*dir_ / "Xnotes.txt").string()).status, 0);
+}
+
+TEST_F(ToolCheckTest, StationWithoutRuleSetGetsNoticeAndWarning) {
+  // A system directory whose rule library has no record for the station and
+  // no default record.
+  fs::path sys = *dir_ / "norules";
+  kelvane::host::WriteSampleSystemDirectory(sys.string());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open((sys / "Sysconfig" / "SysLib.mdb").string().c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "DELETE FROM tabAuditingRuleLib2", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "INSERT INTO tabAuditingRuleLib2 (StationNum) VALUES ('11111')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  std::string cmd = std::string(KELVANE_TOOL_PATH) + " check --output csv --sys " + sys.string() +
+                    " " + Good() + " 2>&1";
+  std::string out;
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+  int st = pclose(p);
+  EXPECT_TRUE(WIFEXITED(st));
+  EXPECT_EQ(WEXITSTATUS(st), 0);  // the notice has no level: not an error
+  EXPECT_NE(out.find("警告: 没有适合该站的审核规则库!"), std::string::npos) << out;
+  EXPECT_NE(out.find(Good() + ",\"无适合本站的审核规则库,不能进行数据审核\",全月,,,,1,"),
+            std::string::npos)
+      << out;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cctype>
 
 #include "common/audit_list.h"
+#include "common/error.h"
+#include "host/decoder.h"
 
 namespace kelvane::host {
 
@@ -44,10 +46,24 @@ void CheckAFile(const std::string& path, const CheckOptions& opt, FileResult& r)
   VariantArray para = VariantArray::Vector(1, 52);
   StringArray cls = StringArray::Vector(1, 20);
   StringArray list;
-  r.status = a.AFileFormCheck(WithSeparator(opt.sysPath), path, para, cls, list);
+  const std::string sys = WithSeparator(opt.sysPath);
+  r.status = a.AFileFormCheck(sys, path, para, cls, list);
   if (!r.status.ok()) return;
   const Variant* usable = para.Find(6);
   r.usable = usable && usable->Truth();
+  if (r.usable && !opt.formatOnly) {
+    // The host's part: decode the data into element arrays, then audit them;
+    // the audit merges its findings into the format check's list.
+    DecodedAFile decoded;
+    DecodeAFile(path, para, cls, decoded);
+    StringArray merged = list;
+    r.status = AuditDecodedAFile(a, sys, para, cls, decoded, merged);
+    if (!r.status.ok()) {
+      r.findings = ReadFindings(list);
+      return;
+    }
+    list = std::move(merged);
+  }
   r.findings = ReadFindings(list);
 }
 
@@ -67,6 +83,8 @@ FileResult CheckFile(const std::string& path, const CheckOptions& options) {
         r.checked = false;
         break;
     }
+  } catch (const Error& e) {
+    r.status = Status(e.number(), e.what());
   } catch (const std::exception& e) {
     r.status = Status(kErrInternal, e.what());
   }
