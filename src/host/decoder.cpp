@@ -358,12 +358,8 @@ std::string Convert(Arr t, std::string_view r, long column, bool time, bool visi
         return out.append(v).append("B");
       }
       break;
-    case Arr::U:
-      if (r == "%%") return "100";
-      break;
-    case Arr::NN:
-    case Arr::NL:
-      return StripLeadingZeros(r);
+    // Relative humidity "%%" (100 %) and cloud amounts with a leading zero
+    // ("06") are handed on as written: the audits read them by value.
     case Arr::V:
       // Automatic instruments write metres; the audits read tenths of km.
       // Visibility is reported truncated, so 950 m stays below 1.0 km.
