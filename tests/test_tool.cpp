@@ -1,5 +1,7 @@
 // The kelvane tool end to end: output and exit status of its subcommands.
 #include <gtest/gtest.h>
+
+#include "tool_run.h"
 #include <unistd.h>
 #include <sys/wait.h>
 
@@ -10,23 +12,8 @@
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-};
-
-ToolRun RunTool(const std::string& args) {
-  std::string cmd = std::string(KELVANE_TOOL_PATH) + " " + args + " 2>/dev/null";
-  ToolRun r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+using kelvane::testing::RunTool;
+using kelvane::testing::ToolRun;
 
 std::string JetSys() { return std::string(KELVANE_TEST_DATA) + "/jet4/sys"; }
 

@@ -12,6 +12,7 @@
 
 #include "host/sample_afile.h"
 #include "host/sample_sysdir.h"
+#include "tool_run.h"
 
 #include <sqlite3.h>
 
@@ -19,23 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CheckRun {
-  int status;
-  std::string out;
-};
-
-CheckRun Tool(const std::string& args) {
-  std::string cmd = std::string(KELVANE_TOOL_PATH) + " " + args + " 2>/dev/null";
-  CheckRun r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+using CheckRun = kelvane::testing::ToolRun;
+CheckRun Tool(const std::string& args) { return kelvane::testing::RunTool(args); }
 
 class ToolCheckTest : public ::testing::Test {
  protected:
@@ -119,17 +105,10 @@ TEST_F(ToolCheckTest, StationWithoutRuleSetGetsNoticeAndWarning) {
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(db);
-  std::string cmd = std::string(KELVANE_TOOL_PATH) + " check --output csv --sys " + sys.string() +
-                    " " + Good() + " 2>&1";
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-  int st = pclose(p);
-  EXPECT_TRUE(WIFEXITED(st));
-  EXPECT_EQ(WEXITSTATUS(st), 0);  // the notice has no level: not an error
+  CheckRun r = kelvane::testing::RunTool("check --output csv --sys " + sys.string() + " " + Good(),
+                                         /*keepStderr=*/true);
+  const std::string& out = r.out;
+  EXPECT_EQ(r.status, 0);  // the notice has no level: not an error
   EXPECT_NE(out.find("警告: 没有适合该站的审核规则库!"), std::string::npos) << out;
   EXPECT_NE(out.find(Good() + ",\"无适合本站的审核规则库,不能进行数据审核\",全月,,,,1,"),
             std::string::npos)
