@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/check_file.h"
 #include "host/sample_afile.h"
 #include "host/sample_sysdir.h"
 #include "kelvane/kelvane.h"
@@ -19,7 +20,9 @@ struct SampleDir {
     sys = (std::filesystem::temp_directory_path() / "kelvane_bench_sys").string();
     std::filesystem::remove_all(sys);
     kelvane::host::WriteSampleSystemDirectory(sys);
-    files = kelvane::host::WriteSampleStationFiles(sys);
+    // The A files only, in the order written (two months per station).
+    for (const std::string& f : kelvane::host::WriteSampleStationFiles(sys))
+      if (std::filesystem::path(f).filename().string().rfind('A', 0) == 0) files.push_back(f);
     sys += "/";
   }
 };
@@ -47,5 +50,24 @@ void BM_AFileFormCheck(benchmark::State& state) {
 // month of each station (it also reads the previous month for the
 // cross-month line where the station records one).
 BENCHMARK(BM_AFileFormCheck)->Arg(1)->Arg(3)->Arg(5)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+namespace {
+
+// What `kelvane check` does per A file: format check, decoding, audit.
+void BM_CheckDecodeAudit(benchmark::State& state) {
+  const SampleDir& d = Samples();
+  const std::string& file = d.files.at(static_cast<size_t>(state.range(0)));
+  kelvane::host::CheckOptions opt;
+  opt.sysPath = d.sys;
+  for (auto _ : state) {
+    kelvane::host::FileResult r = kelvane::host::CheckFile(file, opt);
+    if (!r.status.ok()) state.SkipWithError(r.status.description().c_str());
+    benchmark::DoNotOptimize(r);
+  }
+  state.SetLabel(std::filesystem::path(file).filename().string());
+}
+BENCHMARK(BM_CheckDecodeAudit)->Arg(1)->Arg(3)->Arg(5)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
