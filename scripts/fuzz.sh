@@ -1,27 +1,49 @@
 #!/usr/bin/env bash
-# Runs the A-file format check harness of a fuzz build for a while.
-#   scripts/fuzz.sh BUILD_DIR            (FUZZ_SECONDS overrides the default 60 s)
-# The working corpus is fuzz/corpus_afile (not kept in the repository); it is
-# seeded from the A files under tests/data and the hand-made seeds in
-# fuzz/seeds_afile. Findings (crash-*, timeout-*, oom-*) are written to
-# BUILD_DIR/fuzz-artifacts.
+# Runs one libFuzzer harness of a fuzz build for a while.
+#   scripts/fuzz.sh BUILD_DIR [HARNESS]   (FUZZ_SECONDS overrides the default 60 s)
+# HARNESS is fuzz_afile_format (the default: the A-file format check) or
+# fuzz_weather_text (the weather phenomenon text parser and audit).
+# Each harness has its working corpus fuzz/corpus_<name> (not kept in the
+# repository), seeded from its hand-made seeds fuzz/seeds_<name> (and, for
+# the A-file harness, the A files under tests/data). Findings (crash-*,
+# timeout-*, oom-*) are written to BUILD_DIR/fuzz-artifacts (those of the
+# weather harness with the prefix weather_text-).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${1:?usage: scripts/fuzz.sh BUILD_DIR}"
+build="${1:?usage: scripts/fuzz.sh BUILD_DIR [fuzz_afile_format|fuzz_weather_text]}"
+name="${2:-fuzz_afile_format}"
 seconds="${FUZZ_SECONDS:-60}"
-harness="$build/fuzz_afile_format"
-corpus="fuzz/corpus_afile"
+harness="$build/$name"
 artifacts="$build/fuzz-artifacts"
+
+shopt -s nullglob
+case "$name" in
+  fuzz_afile_format)
+    corpus="fuzz/corpus_afile"
+    seeds=(tests/data/*.TXT tests/data/*.txt fuzz/seeds_afile/*)
+    max_len=200000
+    prefix="$artifacts/"
+    ;;
+  fuzz_weather_text)
+    corpus="fuzz/corpus_weather"
+    seeds=(fuzz/seeds_weather/*)
+    max_len=8192
+    prefix="$artifacts/weather_text-"
+    ;;
+  *)
+    echo "fuzz.sh: unknown harness $name (fuzz_afile_format, fuzz_weather_text)" >&2
+    exit 2
+    ;;
+esac
 
 [ -x "$harness" ] || { echo "fuzz.sh: $harness not built (KELVANE_FUZZ=ON, clang)" >&2; exit 2; }
 mkdir -p "$corpus" "$artifacts"
-shopt -s nullglob
-for seed in tests/data/*.TXT tests/data/*.txt fuzz/seeds_afile/*; do
+for seed in "${seeds[@]}"; do
   cp -n "$seed" "$corpus/" 2>/dev/null || true
 done
 
-# Leak detection off: the harness keeps its workspace for the whole run.
+# Leak detection off: the harnesses keep their workspace for the whole run.
 ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" \
 UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}" \
 "$harness" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-  -max_len=200000 -artifact_prefix="$artifacts/" -print_final_stats=1
+  -max_len="$max_len" -artifact_prefix="$prefix" -print_final_stats=1

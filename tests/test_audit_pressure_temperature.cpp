@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -600,13 +599,6 @@ TEST(AuditSeaLevelPressureTest, Recomputation) {
 // ---------------------------------------------------------------------------
 // The sample station files
 
-// Findings the sample weather is known to produce ("station-month | message
-// | element | day | time"), left to the sample writer: at 54399 in March
-// 2012 the grass temperature of day 23 runs -2.4, -3.8, 1.1 °C at 04, 05,
-// 06 h, 3.15 °C off the mean of its neighbours at 05 h, before sunrise.
-const std::set<std::string> kKnownSampleFindings = {
-    "54399-3 | 相邻前后两时次的变化异常 | 草面温度 | 23 | 5"};
-
 TEST(PressureTemperatureSampleTest, SampleStationFilesPass) {
   const fs::path root =
       fs::temp_directory_path() / ("kelvane_audit_pt_" + std::to_string(::getpid()));
@@ -634,11 +626,9 @@ TEST(PressureTemperatureSampleTest, SampleStationFilesPass) {
       AuditHourlyElement(cx, D0, "地面温度", 17);
       AuditSeaLevelPressure(cx, P0, P, T);
       AuditHourlyElement(cx, GLT, "草面温度", 105);
-      for (const Finding& f : call.Findings()) {
-        const std::string seen = st.StationNum + "-" + std::to_string(month) + " | " +
-                                 f.message + " | " + f.element + " | " + f.day + " | " + f.time;
-        EXPECT_TRUE(kKnownSampleFindings.count(seen)) << seen;
-      }
+      for (const Finding& f : call.Findings())
+        ADD_FAILURE() << st.StationNum << "-" << month << " | " << f.message << " | " << f.element
+                      << " | " << f.day << " | " << f.time;
       ++files;
     }
   }

@@ -1,7 +1,9 @@
 // Sample A files: every file of the sample stations passes the format check
 // without a finding (previous month beside it, so the cross-month line is
 // compared too), the files are written as stations write them, and the
-// humidity values agree with the psychrometric formulas.
+// humidity values agree with the psychrometric formulas. The minute data
+// files beside the automatic stations' files are readable and agree with
+// them, and the full check (format, decoding, audit) finds nothing at all.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,8 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "afile/audit/jfile.h"
 #include "common/formulas.h"
 #include "common/text.h"
+#include "host/check_file.h"
+#include "host/decoder.h"
 #include "host/sample_afile.h"
 #include "host/sample_stations.h"
 #include "host/sample_sysdir.h"
@@ -129,13 +134,15 @@ class SampleAFile : public ::testing::Test {
     root_ = new fs::path(fs::temp_directory_path() /
                          ("kelvane_sample_afile_" + std::to_string(::getpid())));
     WriteSampleSystemDirectory(root_->string());
-    written_ = new std::vector<std::string>(WriteSampleStationFiles(root_->string()));
+    minuteFiles_ = new std::vector<std::string>();
+    written_ = new std::vector<std::string>(WriteSampleStationFiles(root_->string(), minuteFiles_));
   }
   static void TearDownTestSuite() {
     std::error_code ec;
     fs::remove_all(*root_, ec);
     delete root_;
     delete written_;
+    delete minuteFiles_;
   }
   static std::string SysPath() { return root_->string() + "/"; }
   // A folder of its own below the suite's folder.
@@ -146,10 +153,12 @@ class SampleAFile : public ::testing::Test {
   }
   static fs::path* root_;
   static std::vector<std::string>* written_;
+  static std::vector<std::string>* minuteFiles_;
 };
 
 fs::path* SampleAFile::root_ = nullptr;
 std::vector<std::string>* SampleAFile::written_ = nullptr;
+std::vector<std::string>* SampleAFile::minuteFiles_ = nullptr;
 
 TEST_F(SampleAFile, StationFilesPassTheFormatCheck) {
   ASSERT_EQ(written_->size(), 6u);
@@ -261,6 +270,164 @@ TEST_F(SampleAFile, WrittenAsStationsWriteThem) {
   // The header line as the station table registers the station.
   EXPECT_EQ(bytes.substr(0, 77),
             "54399 3959N 11617E 100550 000561 105 000 S11 11111000110100111011 0 2012 03\r\n");
+}
+
+// ---------------------------------------------------------------------------
+// Minute data files and the full check
+
+// The A file decoded into its element arrays, as a host decodes it.
+struct Decoded {
+  VariantArray para = VariantArray::Vector(1, 52);
+  StringArray cls = StringArray::Vector(1, 20);
+  DecodedAFile d;
+};
+
+void Decode(const std::string& sysPath, const std::string& path, Decoded& out) {
+  KelvaneA a;
+  StringArray list;
+  ASSERT_TRUE(a.AFileFormCheck(sysPath, path, out.para, out.cls, list).ok());
+  ASSERT_TRUE(out.para(6).Truth());
+  DecodeAFile(path, out.para, out.cls, out.d);
+}
+
+// Value of a minute token as the audits read it.
+double MinuteValue(const std::string& token, char section) {
+  if (token == "%%") return 100;
+  const double v = LeadingNumber(token);
+  return section == 'P' && v < 5000 ? v + 10000 : v;
+}
+
+std::vector<std::string> Tokens(const std::string& hour) {
+  std::vector<std::string> out;
+  std::istringstream ss(hour);
+  for (std::string t; ss >> t;) out.push_back(t);
+  return out;
+}
+
+TEST_F(SampleAFile, MinuteFilesLieBesideTheAutomaticStationsFiles) {
+  ASSERT_EQ(minuteFiles_->size(), 4u);
+  for (const SampleStation& s : SampleStations())
+    for (int month : {2, 3}) {
+      const std::string a = (*root_ / "data" / SampleAFileName(s, 2012, month)).string();
+      const std::string j = afile::audit::JFilePath(a);
+      SCOPED_TRACE(j);
+      const bool listed =
+          std::find(minuteFiles_->begin(), minuteFiles_->end(), j) != minuteFiles_->end();
+      // A manual station reads its instruments at the observation times
+      // only: no minute data.
+      EXPECT_EQ(listed, s.DataCollection != "人工");
+      EXPECT_EQ(fs::exists(j), listed);
+      if (!listed) continue;
+      afile::audit::JFileData minutes;
+      afile::audit::ReadJFile(j, DaysInMonth(2012, month), minutes);
+      ASSERT_TRUE(minutes.ok);
+
+      // Every hour holds its 60 minutes, the full hour last: that is the
+      // hourly value of the A file.
+      Decoded dec;
+      Decode(SysPath(), a, dec);
+      struct Section {
+        char letter;
+        const StringArray& minutes;
+        const StringArray& hourly;
+      };
+      for (const Section& sec : {Section{'P', minutes.pressure, dec.d.strP},
+                                 Section{'T', minutes.temperature, dec.d.strT},
+                                 Section{'U', minutes.humidity, dec.d.strU}})
+        for (int day = 1; day <= DaysInMonth(2012, month); ++day)
+          for (int c = 1; c <= 24; ++c) {
+            const std::vector<std::string> tokens = Tokens(sec.minutes(day, c));
+            ASSERT_EQ(tokens.size(), 60u) << sec.letter << " day " << day << " hour " << c;
+            const std::string& hourly = sec.hourly(day, c);
+            ASSERT_EQ(MinuteValue(tokens.back(), sec.letter),
+                      hourly == "%%" ? 100 : LeadingNumber(hourly))
+                << sec.letter << " day " << day << " hour " << c;
+          }
+    }
+  // The header repeats the A header's station fields.
+  std::ifstream in(*root_ / "data" / "J54399-201203.TXT", std::ios::binary);
+  std::string header;
+  std::getline(in, header);
+  EXPECT_EQ(header, "54399 3959N 11617E 100550 000561 105 000 S11 11111 2012 03\r");
+}
+
+TEST_F(SampleAFile, FullCheckFindsNothing) {
+  // The files of WriteSampleStationFiles, then other seasons written the same
+  // way (previous month beside each file for the cross-month line).
+  std::vector<std::string> files = *written_;
+  const std::string dir = Folder("full_check");
+  for (const SampleStation& s : SampleStations())
+    for (const auto& [year, month] : {std::pair{2011, 11}, {2011, 12}, {2012, 6}, {2012, 7}}) {
+      const std::string a = WriteSampleAFile(s, year, month, 20120301, dir);
+      WriteSampleJFile(s, year, month, 20120301, dir);
+      if (month != 11 && month != 6) files.push_back(a);
+    }
+  ASSERT_EQ(files.size(), 12u);
+  for (const std::string& path : files) {
+    SCOPED_TRACE(path);
+    const FileResult r = CheckFile(path, {SysPath(), false, {}});
+    ASSERT_TRUE(r.status.ok()) << r.status.description();
+    EXPECT_TRUE(r.checked);
+    EXPECT_TRUE(r.usable);
+    for (const Finding& f : r.findings)
+      ADD_FAILURE() << f.Message << " | " << f.Element << " | " << f.RelatedItem << " | day "
+                    << f.Day << " | " << f.TimeOrItem << " | line " << f.Line;
+  }
+}
+
+TEST_F(SampleAFile, MinuteFileIsComparedWithTheDailyExtremes) {
+  // One minute changed at the time of a daily extreme of day 5 is found:
+  // the check reads the minute file and the extremes came from it.
+  const SampleStation& s = *FindSampleStation("54511");
+  const std::string dir = Folder("minute_compare");
+  const std::string a = WriteSampleAFile(s, 2012, 3, 20120301, dir);
+  Decoded dec;
+  Decode(SysPath(), a, dec);
+  struct Case {
+    char section;
+    const StringArray& values;
+    int valueColumn;
+    int change;  // added to the minute at the extreme's time
+    std::string message, element, label;
+  };
+  const Case cases[] = {
+      {'P', dec.d.strP, 25, 1, "最高值与对应J文件分钟值不一致", "本站气压", "最高"},
+      {'T', dec.d.strT, 27, -1, "最低值与对应J文件分钟值不一致", "气温", "最低"},
+      {'U', dec.d.strU, 25, -1, "最小值与对应J文件分钟值不一致", "相对湿度", "最小"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::vector<std::string> lines = SampleJFileLines(s, 2012, 3, 20120301);
+    const std::string time = c.values(5, c.valueColumn + 1);
+    ASSERT_EQ(time.size(), 4u);
+    int hour = std::stoi(time.substr(0, 2)) + (time.substr(2) != "00");
+    if (time == "0000") hour = 24;
+    const int column = hour >= 21 ? hour - 20 : hour + 4;
+    const int minute = time.substr(2) == "00" ? 60 : std::stoi(time.substr(2));
+    const auto code = std::find(lines.begin(), lines.end(), std::string(1, c.section) + "0");
+    ASSERT_NE(code, lines.end());
+    std::string& line = *(code + (5 - 1) * 24 + column);
+    std::vector<std::string> tokens = Tokens(line);
+    std::string& token = tokens[static_cast<size_t>(minute - 1)];
+    const int v = static_cast<int>(LeadingNumber(token == "%%" ? "100" : token)) + c.change;
+    char buf[8];
+    std::snprintf(buf, sizeof buf, c.section == 'U' ? "%02d" : v < 0 ? "-%03d" : "%04d",
+                  v < 0 ? -v : v);
+    token = buf;
+    line.clear();
+    for (const std::string& t : tokens) line += (line.empty() ? "" : " ") + t;
+    std::string text;
+    for (const std::string& l : lines) text += l + "\r\n";
+    std::ofstream(dir + "/" + SampleJFileName(s, 2012, 3), std::ios::binary) << text;
+    const FileResult r = CheckFile(a, {SysPath(), false, {}});
+    ASSERT_EQ(r.findings.size(), 1u);
+    char hh[3];
+    std::snprintf(hh, sizeof hh, "%02d", hour);
+    EXPECT_EQ(r.findings[0].Message, c.message);
+    EXPECT_EQ(r.findings[0].Element, c.element);
+    EXPECT_EQ(r.findings[0].Day, "5");
+    EXPECT_EQ(r.findings[0].TimeOrItem, c.label + "/" + hh);
+  }
 }
 
 TEST_F(SampleAFile, DeterministicForASeed) {

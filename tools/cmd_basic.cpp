@@ -98,8 +98,11 @@ void AddSampleCommand(CLI::App& app, int* exitCode) {
     try {
       host::WriteSampleSystemDirectory(*out);
       std::printf("sample system directory written to %s\n", out->c_str());
-      for (const std::string& path : host::WriteSampleStationFiles(*out))
+      std::vector<std::string> minuteFiles;
+      for (const std::string& path : host::WriteSampleStationFiles(*out, &minuteFiles))
         std::printf("sample data file written: %s\n", path.c_str());
+      for (const std::string& path : minuteFiles)
+        std::printf("sample minute data file written: %s\n", path.c_str());
       *exitCode = kExitOk;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "kelvane: %s\n", e.what());

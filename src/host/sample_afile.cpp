@@ -216,6 +216,61 @@ class AFileWriter {
         codes_(SampleModeCodes(st)),
         humid_(static_cast<size_t>(days_ + 1)) {}
 
+  // The lines of the minute data file (empty for a station that keeps no
+  // minute data): the header, then the station pressure, air temperature
+  // and relative humidity sections, each its code line ("P0") and one line
+  // per hour of the month, the hours of each observation day in the order
+  // of the A file (21, 22, ..., 24, 1, ..., 20). A line holds the hour's 60
+  // minute values separated by single blanks, minute 1 of the hour first
+  // and the full hour last, each written as the A file writes the element
+  // (pressure without the thousands digit, "%%" for 100 %). The section's
+  // last line ends with "=". A section whose element is not recorded
+  // automatically is the line "P=" ("T=", "U=") alone.
+  std::vector<std::string> MinuteLines() {
+    std::vector<std::string> out;
+    if (!HasMinuteData(st_)) return out;
+    out.push_back(MinuteHeader());
+    const std::vector<int> hours = Columns(24);
+    struct Section {
+      char letter;
+      size_t flag;  // position of the element in the A header's mode flags
+    };
+    for (const Section section : {Section{'P', 0}, Section{'T', 1}, Section{'U', 4}}) {
+      if (flags_[section.flag] != '1') {
+        out.push_back(std::string(1, section.letter) + "=");
+        continue;
+      }
+      out.push_back(std::string(1, section.letter) + "0");
+      std::string line;
+      for (int d = 1; d <= days_; ++d) {
+        for (int c = 1; c <= 24; ++c) {
+          line.clear();
+          for (int m = 60 * (c - 1) + 1; m <= 60 * c; ++m) {
+            if (m % 60 != 1) line += ' ';
+            switch (section.letter) {
+              case 'P':
+                line += Digits(w_.Tenths(Series::Pressure, d, m) % 10000, 4);
+                break;
+              case 'T': {
+                const int t = w_.Tenths(Series::Temperature, d, m);
+                line += t < 0 ? "-" + Digits(-t, 3) : Digits(t, 4);
+                break;
+              }
+              default: {
+                const int u = HumidityAt(d, m, hours);
+                line += u >= 100 ? "%%" : Digits(u, 2);
+                break;
+              }
+            }
+          }
+          if (d == days_ && c == 24) line += '=';
+          out.push_back(line);
+        }
+      }
+    }
+    return out;
+  }
+
   std::vector<std::string> Lines() {
     lines_.clear();
     lines_.push_back(Header());
@@ -244,19 +299,33 @@ class AFileWriter {
   // ---- header
 
   std::string Header() const {
+    return StationFields() + " " + flags_ + " " + (st_.qualityControl ? "1" : "0") + " " +
+           Digits(year_, 4) + " " + Pad2(month_);
+  }
+
+  // The minute data file's header: the A header's station fields, five
+  // flags ("1": recorded automatically) for station pressure, air
+  // temperature, relative humidity, wind and precipitation, year, month.
+  std::string MinuteHeader() const {
+    std::string flags;
+    for (size_t k : {0, 1, 4, 14, 9}) flags += flags_[k] == '1' ? '1' : '0';
+    return StationFields() + " " + flags + " " + Digits(year_, 4) + " " + Pad2(month_);
+  }
+
+  // The header fields that the A file and its minute data file share:
+  // station, position, elevations, instrument heights, station type and
+  // class ("54511 3948N 11628E 000313 000313 105 000 S12").
+  std::string StationFields() const {
     const std::string baro =
         flags_[0] == '1' && !st_.BaroSensorElevation.empty() ? st_.BaroSensorElevation
                                                                : st_.BaroElevation;
     auto elevation = [](const std::string& text) {
       return std::string(text.starts_with("(") ? "1" : "0") + TenthsField(text, 5);
     };
-    std::string h = st_.StationNum + " " + CoordinateField(st_.Latitude, 2) + " " +
-                    CoordinateField(st_.Longitude, 3) + " " + elevation(st_.FieldElevation) + " " +
-                    elevation(baro) + " " + TenthsField(st_.WindVHeight, 3) + " " +
-                    TenthsField(st_.PlatformH, 3) + " S" + HeaderStationType(st_) +
-                    HeaderClassCode(st_) + " " + flags_ + " " + (st_.qualityControl ? "1" : "0") +
-                    " " + Digits(year_, 4) + " " + Pad2(month_);
-    return h;
+    return st_.StationNum + " " + CoordinateField(st_.Latitude, 2) + " " +
+           CoordinateField(st_.Longitude, 3) + " " + elevation(st_.FieldElevation) + " " +
+           elevation(baro) + " " + TenthsField(st_.WindVHeight, 3) + " " +
+           TenthsField(st_.PlatformH, 3) + " S" + HeaderStationType(st_) + HeaderClassCode(st_);
   }
 
   // Barometer elevation as the check reads it from the header: metres with
@@ -466,14 +535,10 @@ class AFileWriter {
 
   std::vector<Cell> HumidityCells(std::string_view element, int total, int d) {
     if (element == "相对湿度") {
-      int lowest = 1000;
-      for (int c : Columns(total)) lowest = std::min(lowest, Psychrometer(d, c).u);
-      DayExtreme lo = w_.MinHumidity(d);
-      // A psychrometer reading below the hygrograph's minute values is the
-      // day's minimum itself.
-      lo.value = std::min(lo.value, lowest);
+      const std::vector<int> columns = Columns(total);
       return ValueCells(
-          total, [&](int c) { return Psychrometer(d, c).u; }, nullptr, [&] { return lo; });
+          total, [&](int c) { return Psychrometer(d, c).u; }, nullptr,
+          [&] { return HumidityMinimum(d, columns); });
     }
     std::vector<Cell> cells;
     for (int c : Columns(total)) {
@@ -481,6 +546,28 @@ class AFileWriter {
       cells.push_back(element == "湿球温度" ? h.wet : Num(element == "水汽压" ? h.e : h.td));
     }
     return cells;
+  }
+
+  // Relative humidity at minute m of day d as the station keeps it: the
+  // hygrograph's (or sensor's) minute value, and at an observation time the
+  // observation itself (a psychrometer reading may differ from the
+  // hygrograph by a percent).
+  int HumidityAt(int d, int m, const std::vector<int>& columns) {
+    if (m % 60 == 0 && std::find(columns.begin(), columns.end(), m / 60) != columns.end())
+      return Psychrometer(d, m / 60).u;
+    return w_.Humidity(d, m);
+  }
+
+  // The day's smallest relative humidity and the time of its first minute.
+  DayExtreme HumidityMinimum(int d, const std::vector<int>& columns) {
+    DayExtreme lo;
+    lo.value = 1000;
+    for (int m = 1; m <= 1440; ++m) {
+      const int u = HumidityAt(d, m, columns);
+      if (u < lo.value) lo = {u, 0, m};
+    }
+    lo.hhmm = SampleWeather::ClockOfMinute(lo.minute);
+    return lo;
   }
 
   // Wind record: direction and speed in one six-character text.
@@ -730,6 +817,12 @@ class AFileWriter {
 
 }  // namespace
 
+bool HasMinuteData(const SampleStation& station) {
+  if (!station.hourly || station.DataCollection == "人工") return false;
+  const std::string flags = HeaderModeFlags(station);
+  return flags[0] == '1' || flags[1] == '1' || flags[4] == '1';
+}
+
 std::string SampleAFileName(const SampleStation& station, int year, int month) {
   return "A" + station.StationNum + "-" + Digits(year, 4) + Pad2(month) + ".TXT";
 }
@@ -771,16 +864,35 @@ std::vector<std::string> SampleAFileLines(const SampleStation& station, int year
   return AFileWriter(station, year, month, seed).Lines();
 }
 
-std::string WriteSampleAFile(const SampleStation& station, int year, int month, uint32_t seed,
-                             const std::string& dir) {
+std::string SampleJFileName(const SampleStation& station, int year, int month) {
+  return "J" + SampleAFileName(station, year, month).substr(1);
+}
+
+std::vector<std::string> SampleJFileLines(const SampleStation& station, int year, int month,
+                                          uint32_t seed) {
+  if (!HasMinuteData(station)) return {};
+  return AFileWriter(station, year, month, seed).MinuteLines();
+}
+
+namespace {
+
+// Writes the lines with CRLF line ends (in GB18030 when asked; the minute
+// data file is plain ASCII) into dir, created when missing.
+std::string WriteLines(const std::vector<std::string>& lines, const std::string& dir,
+                       const std::string& name, bool gb18030) {
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec) throw Error(kErrPathAccess, "cannot create directory " + dir + ": " + ec.message());
   std::string text;
-  for (const std::string& line : SampleAFileLines(station, year, month, seed))
-    text += line + "\r\n";
-  const std::string bytes = ToGb18030(text);
-  const fs::path path = fs::path(dir) / SampleAFileName(station, year, month);
+  size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  text.reserve(size);
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  const std::string bytes = gb18030 ? ToGb18030(text) : std::move(text);
+  const fs::path path = fs::path(dir) / name;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
@@ -788,11 +900,31 @@ std::string WriteSampleAFile(const SampleStation& station, int year, int month, 
   return path.string();
 }
 
-std::vector<std::string> WriteSampleStationFiles(const std::string& dir) {
+}  // namespace
+
+std::string WriteSampleAFile(const SampleStation& station, int year, int month, uint32_t seed,
+                             const std::string& dir) {
+  return WriteLines(SampleAFileLines(station, year, month, seed), dir,
+                    SampleAFileName(station, year, month), true);
+}
+
+std::string WriteSampleJFile(const SampleStation& station, int year, int month, uint32_t seed,
+                             const std::string& dir) {
+  if (!HasMinuteData(station)) return {};
+  return WriteLines(SampleJFileLines(station, year, month, seed), dir,
+                    SampleJFileName(station, year, month), false);
+}
+
+std::vector<std::string> WriteSampleStationFiles(const std::string& dir,
+                                                 std::vector<std::string>* minuteFiles) {
   const std::string data = (fs::path(dir) / "data").string();
   std::vector<std::string> written;
   for (const SampleStation& s : SampleStations())
-    for (int month : {2, 3}) written.push_back(WriteSampleAFile(s, 2012, month, kSampleSeed, data));
+    for (int month : {2, 3}) {
+      written.push_back(WriteSampleAFile(s, 2012, month, kSampleSeed, data));
+      const std::string minutes = WriteSampleJFile(s, 2012, month, kSampleSeed, data);
+      if (minuteFiles && !minutes.empty()) minuteFiles->push_back(minutes);
+    }
   return written;
 }
 

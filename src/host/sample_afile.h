@@ -25,6 +25,13 @@
 //   - weather phenomena: the day's records each followed by ",", then "."
 //     ("=" on the last day); a day without phenomena is "." alone;
 //   - the cross-month precipitation line starts with "0000".
+//
+// Beside the A file of a station that records pressure, temperature and
+// humidity automatically lies its minute data file (the A file's name with
+// the leading letter "J"): the minute values those hourly values, daily
+// extremes and their times were taken from. A manual station reads its
+// instruments at the observation times only and keeps no minute data, so it
+// has no such file.
 #pragma once
 
 #include <cstdint>
@@ -51,8 +58,29 @@ std::vector<std::string> SampleAFileLines(const SampleStation& station, int year
 std::string WriteSampleAFile(const SampleStation& station, int year, int month, uint32_t seed,
                              const std::string& dir);
 
+// Whether the station keeps minute data (an automatic station observing
+// every hour): only then is a minute data file written.
+bool HasMinuteData(const SampleStation& station);
+
+// The minute data file name: "J" + station + "-" + yyyymm + ".TXT".
+std::string SampleJFileName(const SampleStation& station, int year, int month);
+
+// The lines of the minute data file of the A file of the same arguments
+// (ASCII, without line ends); empty for a station without minute data.
+std::vector<std::string> SampleJFileLines(const SampleStation& station, int year, int month,
+                                          uint32_t seed);
+
+// Writes the minute data file into dir with CRLF line ends and returns its
+// path; writes nothing and returns "" for a station without minute data.
+// Raises kelvane::Error when it cannot be written.
+std::string WriteSampleJFile(const SampleStation& station, int year, int month, uint32_t seed,
+                             const std::string& dir);
+
 // The sample data files of all sample stations, February and March 2012,
-// into dir + "/data/"; returns the paths written.
-std::vector<std::string> WriteSampleStationFiles(const std::string& dir);
+// into dir + "/data/": each A file and, beside it, its minute data file when
+// the station keeps one. Returns the A files written; the minute data files
+// are appended to *minuteFiles when it is given.
+std::vector<std::string> WriteSampleStationFiles(const std::string& dir,
+                                                 std::vector<std::string>* minuteFiles = nullptr);
 
 }  // namespace kelvane::host

@@ -129,6 +129,7 @@ double Elevation(const std::string& text) {
 
 struct Climate {
   double meanT, depression, slp, summer, dtr, wind, windDir, precipChance, precipMean;
+  double dewCeiling;  // the dew point hardly ever rises above this, °C
 };
 
 Climate ClimateOf(double doy, double elevation) {
@@ -143,6 +144,9 @@ Climate ClimateOf(double doy, double elevation) {
   c.windDir = c.summer * 180.0 + (1.0 - c.summer) * 330.0;
   c.precipChance = 0.18 + 0.5 * c.summer;
   c.precipMean = 1.8 + 9.0 * c.summer;
+  // Lags the temperature by a fortnight: about -2 °C at the end of January,
+  // 27 °C at the end of July.
+  c.dewCeiling = 12.5 - 14.5 * std::cos(2.0 * kPi * (doy - 30.0) / 365.25);
   return c;
 }
 
@@ -355,14 +359,31 @@ void SampleWeather::BuildNodes() {
     const SampleCloud cl = cloudAt(n, x, clock, wet);
     if (inMonth) clouds_[static_cast<size_t>(d)][static_cast<size_t>(c)] = cl;
     cloudNode_[i] = static_cast<float>(cl.total / 10.0);
-    precipNode_[i] = wet ? 1.0f : 0.0f;
+    // Wetness: 1 while it rains, some hours of it after the rain (wet
+    // ground, moist air) and a little the hour before.
+    auto rainsAt = [&](int node) {
+      const int nd = FloorDiv(node - 1, 24) + 1;
+      return PrecipitationHour(nd, node - 24 * (nd - 1));
+    };
+    double wetness = wet ? 1.0 : (rainsAt(n + 1) ? 0.4 : 0.0);
+    constexpr double kAfterRain[4] = {0.65, 0.4, 0.25, 0.15};
+    for (int back = 1; back <= 4 && wetness < 1.0; ++back)
+      if (rainsAt(n - back)) wetness = std::max(wetness, kAfterRain[back - 1]);
+    precipNode_[i] = static_cast<float>(wetness);
 
     const double doy = doy0 + x - 1.0;
     const double meanT = param(&DayParams::meanT, x);
     const double range = param(&DayParams::range, x) * (1.15 - 0.3 * cloudNode_[i]);
-    double t = meanT + range / 2.0 * DiurnalShape(clock) - 1.2 * precipNode_[i];
+    double t = meanT + range / 2.0 * DiurnalShape(clock);
     double td = meanT - param(&DayParams::depression, x) + 0.4 * DiurnalShape(clock);
-    if (wet) td = t - 0.6;
+    // Rain cools the air, warm dry air the most, and brings it close to
+    // saturation; dry air gains less.
+    t -= precipNode_[i] * std::min(3.0, 1.2 + 0.3 * std::max(0.0, t - td - 3.0));
+    const double rainDew = t - 0.6 - 0.1 * std::max(0.0, t - td - 0.6);
+    td += precipNode_[i] * std::max(0.0, rainDew - td);
+    // Humid air of the season levels off below its ceiling.
+    const double ceiling = ClimateOf(doy, elevation_).dewCeiling;
+    if (td > ceiling - 2.0) td = ceiling - 2.0 + 2.0 * (1.0 - std::exp(-(td - ceiling + 2.0) / 2.0));
     td = std::min(td, t - 0.3);
     nodes_[static_cast<size_t>(Series::Temperature)][i] = static_cast<float>(t);
     nodes_[static_cast<size_t>(Series::DewPoint)][i] = static_cast<float>(td);
@@ -428,9 +449,31 @@ void SampleWeather::BuildNodes() {
   }
 
   // Ground and grass surface: the air temperature plus solar heating by day
-  // and radiative cooling by night, both weaker under cloud; a snow cover
-  // keeps the surface below freezing.
+  // and radiative cooling, both weaker under cloud; a snow cover keeps the
+  // surface below freezing and takes most of the sun's heat.
+  //
+  // The surface goes on losing heat until the sun is well up: the cooling
+  // fades only while the sun climbs from the horizon to about 17 degrees
+  // (and sets in again as it sinks below that in the evening), so the
+  // surface is coldest around sunrise, not an hour before it. The surface's
+  // own heat capacity then evens the departure from the air temperature
+  // out over a few hours, so that a change of cloud, a shower or the
+  // sunrise shows as a bend of the curve and not as a jump of one hour.
   const double heatingMax = 13.0 + 8.0 * ClimateOf(doy0 + days_ / 2, elevation_).summer;
+  std::vector<double> surfaceOffset(count), grassOffset(count), snowCover(count);
+  // Snow cover is known per observation day (the depth at 08 h); the
+  // surface feels it come and go over half a day, not at 20 h at once.
+  constexpr int kSnowSpan = 6;
+  for (size_t i = 0; i < count; ++i) {
+    double sum = 0, weights = 0;
+    for (int j = -kSnowSpan; j <= kSnowSpan; ++j) {
+      const double w = kSnowSpan + 1 - std::abs(j);
+      const int at = std::clamp(static_cast<int>(i) + j, 0, static_cast<int>(count) - 1);
+      sum += w * snowNode_[static_cast<size_t>(at)];
+      weights += w;
+    }
+    snowCover[i] = sum / weights;
+  }
   CalendarDay date;
   int dateK = 0;
   bool haveDate = false;
@@ -452,18 +495,40 @@ void SampleWeather::BuildNodes() {
     const double sinH = std::sin(phi) * std::sin(delta) +
                         std::cos(phi) * std::cos(delta) * std::cos(kPi * (solar - 12.0) / 12.0);
     const double cover = cloudNode_[i];
-    const double snow = snowNode_[i];
     const double day = std::max(0.0, sinH);
-    const double night = Clamp(-sinH * 4.0, 0.0, 1.0);
-    const double heating = heatingMax * day * (1.0 - 0.7 * cover) * (snow > 0 ? 0.25 : 1.0);
+    constexpr double kCoolingEnds = 0.3;  // sine of the sun's height
+    const double night =
+        sinH <= 0 ? 1.0
+                  : (sinH >= kCoolingEnds ? 0.0 : 0.5 * (1.0 + std::cos(kPi * sinH / kCoolingEnds)));
+    const double heating = heatingMax * day * (1.0 - 0.7 * cover) * (1.0 - 0.75 * snowCover[i]);
     const double cooling = (1.0 + 3.0 * (1.0 - cover)) * night;
-    const double t = nodes_[static_cast<size_t>(Series::Temperature)][i];
-    double surface = t + heating - cooling;
-    double grass = t + 0.55 * heating - 1.6 * cooling;
-    if (snow > 0) {
-      surface = std::min(surface, -0.4);
-      grass = std::min(grass, -0.4);
+    surfaceOffset[i] = heating - cooling;
+    grassOffset[i] = 0.55 * heating - 1.6 * cooling;
+  }
+  // Weights 1 2 3 2 1 over five hours.
+  auto smoothed = [&](const std::vector<double>& v, size_t i) {
+    constexpr double kWeights[5] = {1, 2, 3, 2, 1};
+    double sum = 0;
+    for (int j = -2; j <= 2; ++j) {
+      const int at = std::clamp(static_cast<int>(i) + j, 0, static_cast<int>(count) - 1);
+      sum += kWeights[j + 2] * v[static_cast<size_t>(at)];
     }
+    return sum / 9.0;
+  };
+  // Below freezing under snow: the smaller of the value and -0.4 °C, with
+  // the corner rounded off.
+  auto underSnow = [](double v) {
+    constexpr double kCap = -0.4, kSoftness = 0.4;
+    const double y = (kCap - v) / kSoftness;
+    return kCap - kSoftness * (y > 30 ? y : std::log1p(std::exp(y)));
+  };
+  for (size_t i = 0; i < count; ++i) {
+    const double t = nodes_[static_cast<size_t>(Series::Temperature)][i];
+    double surface = t + smoothed(surfaceOffset, i);
+    double grass = t + smoothed(grassOffset, i);
+    const double snow = snowCover[i];
+    surface = (1.0 - snow) * surface + snow * underSnow(surface);
+    grass = (1.0 - snow) * grass + snow * underSnow(grass);
     nodes_[static_cast<size_t>(Series::Surface)][i] = static_cast<float>(surface);
     nodes_[static_cast<size_t>(Series::Grass)][i] = static_cast<float>(grass);
   }

@@ -5,6 +5,7 @@
 #include "afile/audit/weather_phenomena.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <tuple>
@@ -110,19 +111,19 @@ class WeatherPass {
     todayThunderEnd_ = kUnknownMinutes;
     todayThunderDirection_.clear();
 
-    RunWeatherStep([&] { WholeText(text); });
+    day_.Parse(text);
+    RunWeatherStep([&] { WholeText(); });
     if (text.empty() || text == "-") {
       // Nothing recorded for the day: only its incompleteness is reported.
       EndThunderDay();
       return true;
     }
-
-    day_.Parse(text);
     if (day_.blankBeforeComma()) {
       Error(kMsgBlankBeforeComma);
       return false;
     }
     st_.lastNight = day_.lastNightIndex();
+    NoteVisibilityRecords();
 
     bool first = true;
     for (const WeatherRecord& r : day_.records()) {
@@ -139,23 +140,24 @@ class WeatherPass {
     return true;
   }
 
-  void WholeText(std::string_view text) {
-    const bool complete =
-        CharCount(text) > 3 ? text.ends_with(",.") || text.ends_with(").") : text == ".";
-    if (!complete) Error(kMsgIncomplete);
-    const bool open = text.find('(') != std::string_view::npos;
-    const bool close = text.find(')') != std::string_view::npos;
-    if (open != close) Error(kMsgNightBrackets);
-    if (std::count(text.begin(), text.end(), '[') != std::count(text.begin(), text.end(), ']'))
-      Suspicious(kMsgVisibilityBrackets);
+  void WholeText() {
+    if (!day_.complete()) Error(kMsgIncomplete);
+    if (day_.hasOpenParenthesis() != day_.hasCloseParenthesis()) Error(kMsgNightBrackets);
+    if (day_.openBrackets() != day_.closeBrackets()) Suspicious(kMsgVisibilityBrackets);
   }
 
-  // A day record of code, or the night list, giving code's minimum
-  // visibility on its own: "42[300]".
+  // Which of the codes that may carry a minimum visibility have a record of
+  // their own giving it ("42[300]"), by night or by day.
+  void NoteVisibilityRecords() {
+    visibilityRecord_.fill(false);
+    for (const WeatherRecord& r : day_.records()) {
+      const int slot = VisibilityCodeSlot(r.code);
+      if (slot >= 0 && r.AfterCode() == "[") visibilityRecord_[static_cast<size_t>(slot)] = true;
+    }
+  }
   bool HasVisibilityRecord(std::string_view code) const {
-    for (const WeatherRecord& r : day_.records())
-      if (r.code == code && r.AfterCode() == "[") return true;
-    return false;
+    const int slot = VisibilityCodeSlot(code);
+    return slot >= 0 && visibilityRecord_[static_cast<size_t>(slot)];
   }
 
   void Record(const WeatherRecord& r, bool firstOfDay) {
@@ -360,6 +362,7 @@ class WeatherPass {
 
   WeatherDay day_;
   WeatherDayState st_;
+  std::array<bool, 7> visibilityRecord_{};
   std::vector<std::pair<std::string_view, int>> codes_;
 
   // The last thunderstorm period with directions of the record at hand.

@@ -349,7 +349,7 @@ bool WeatherDay::CheckRecordGrammar(const WeatherRecord& r, uint32_t cleanOffset
   }
   if (r.code.size() != 2 || !IsDigit(t[0]) || !IsDigit(t[1]) || IsBadPhenomenonCode(r.code))
     Issue(cleanOffset, WeatherSyntax::Code);
-  if (t.size() <= 2) return true;
+  if (t.size() <= r.code.size()) return true;
   if (t[2] == '[') {
     // "[" digits "]" and nothing after.
     size_t i = 3;

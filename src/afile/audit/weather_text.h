@@ -15,9 +15,10 @@
 // may also be written after "-" ("1400-1500;W-E"); the reader turns "-E",
 // "-S", "-W", "-N", "-Z" (any case) into ":E" ... first.
 //
-// The reader is lenient: every text gives a WeatherDay. The first departure
-// from the grammar in the day frame, in each record and in each period is
-// listed as an issue with its offset in the day text. The fields the audit
+// The reader is lenient: every text gives a WeatherDay. Where the text
+// departs from the grammar is listed as issues with their offsets in the
+// day text: the first departure of the day frame, of each record up to its
+// first period, and of each period. The fields the audit
 // rules read are taken by position the way those rules count, so a
 // malformed record still has a code, periods, a start and an end: the start
 // is the first four characters of a period, the end the four characters
@@ -172,6 +173,7 @@ class WeatherDay {
  public:
   void Parse(std::string_view dayText);
 
+  // The text as given (a view of the caller's text).
   std::string_view raw() const { return raw_; }
   // The text with thunderstorm directions written after "-" turned into ":".
   std::string_view text() const { return text_; }
@@ -194,8 +196,7 @@ class WeatherDay {
   const WeatherPeriod* end(const WeatherRecord& r) const {
     return periods_.data() + r.firstPeriod + r.periodCount;
   }
-  // Where the text departs from the grammar: the first departure of the day
-  // frame, of each record and of each period, in text order.
+  // Where the text departs from the grammar, in text order.
   const std::vector<WeatherIssue>& issues() const { return issues_; }
 
  private:
