@@ -110,7 +110,7 @@ inline std::string LayoutRecords(std::span<const uint8_t> widths) {
 }
 
 // One hourly line with the width exceptions of humidity and visibility.
-inline std::string HourlyLine(const afile::BlockSpec& b, int count, char visibilityFlag) {
+inline std::string HourlyLine(const afile::BlockLayout& b, int count, char visibilityFlag) {
   std::string l;
   for (int i = 1; i <= count; ++i) {
     int w = b.width;
@@ -122,7 +122,7 @@ inline std::string HourlyLine(const afile::BlockSpec& b, int count, char visibil
   return l;
 }
 
-inline void AddBlock(BuiltFile& f, const afile::BlockSpec& b, const AFileRecipe& s) {
+inline void AddBlock(BuiltFile& f, const afile::BlockLayout& b, const AFileRecipe& s) {
   using afile::BlockKind;
   const int days = f.days;
   auto dayEnd = [&](int d) { return d == days ? "=" : ""; };
@@ -186,15 +186,15 @@ inline BuiltFile BuildAFile(const AFileRecipe& s) {
   BuiltFile f;
   f.days = DaysInMonth(s.year, s.month);
   f.lines.push_back(Header(s));
-  for (const afile::SegmentSpec& seg : afile::Segments()) {
+  for (const afile::SegmentLayout& seg : afile::Segments()) {
     const std::string letter(1, seg.letter);
     const std::string code = s.codes.at(seg.letter);
     f.marks[letter] = f.lines.size();
     f.lines.push_back(letter + code);
-    const afile::ModeSpec* mode = afile::FindMode(seg, code);
+    const afile::ModeLayout* mode = afile::FindMode(seg, code);
     if (!mode) continue;
     int b = 1;
-    for (const afile::BlockSpec& block : mode->blocks) {
+    for (const afile::BlockLayout& block : mode->blocks) {
       f.marks[letter + "." + std::to_string(b++)] = f.lines.size();
       detail::AddBlock(f, block, s);
     }
@@ -202,15 +202,15 @@ inline BuiltFile BuildAFile(const AFileRecipe& s) {
   f.marks["??????"] = f.lines.size();
   f.lines.push_back("??????");
   if (s.qc != '0') {
-    for (const afile::SegmentSpec& seg : afile::Segments()) {
+    for (const afile::SegmentLayout& seg : afile::Segments()) {
       const std::string q = std::string("Q") + seg.letter;
       const std::string code = s.codes.at(seg.letter);
       f.marks[q] = f.lines.size();
       f.lines.push_back(q + code);
-      const afile::ModeSpec* mode = afile::FindMode(seg, code);
+      const afile::ModeLayout* mode = afile::FindMode(seg, code);
       if (!mode) continue;
       int b = 1;
-      for (const afile::BlockSpec& block : mode->blocks) {
+      for (const afile::BlockLayout& block : mode->blocks) {
         if (block.qcCodes == 0) continue;
         f.marks[q + "." + std::to_string(b++)] = f.lines.size();
         for (int d = 1; d <= f.days; ++d)

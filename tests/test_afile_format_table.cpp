@@ -10,17 +10,17 @@
 namespace kelvane::afile {
 namespace {
 
-const SegmentSpec& Segment(char letter) {
-  for (const SegmentSpec& s : Segments())
+const SegmentLayout& Segment(char letter) {
+  for (const SegmentLayout& s : Segments())
     if (s.letter == letter) return s;
   throw std::logic_error("no segment");
 }
 
 std::vector<int> QcCounts(char letter, std::string_view code) {
   std::vector<int> out;
-  const ModeSpec* m = FindMode(Segment(letter), code, /*qcOnly=*/true);
+  const ModeLayout* m = FindMode(Segment(letter), code, /*qcOnly=*/true);
   if (!m) return {-1};
-  for (const BlockSpec& b : m->blocks)
+  for (const BlockLayout& b : m->blocks)
     if (b.qcCodes > 0) out.push_back(b.qcCodes);
   return out;
 }

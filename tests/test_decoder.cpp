@@ -28,7 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using afile::BlockKind;
-using afile::BlockSpec;
+using afile::BlockLayout;
 
 // ---------------------------------------------------------------- builder
 
@@ -102,7 +102,7 @@ std::string Records(const std::vector<int>& widths) {
   return l;
 }
 
-std::vector<int> Widths(const BlockSpec& b, int count, char visibilityFlag) {
+std::vector<int> Widths(const BlockLayout& b, int count, char visibilityFlag) {
   std::vector<int> w;
   for (int i = 1; i <= count; ++i) {
     if (!b.layout.empty()) w.push_back(b.layout[static_cast<size_t>(i - 1)]);
@@ -121,14 +121,14 @@ Built Build(const Recipe& r) {
   std::snprintf(head, sizeof head, "%s 3747N 11233E 007783 007791 102 /// S%c%c %s 0 %04d %02d",
                 r.station.c_str(), r.stationType, r.classCode, r.flags.c_str(), r.year, r.month);
   f.lines.push_back(head);
-  for (const afile::SegmentSpec& seg : afile::Segments()) {
+  for (const afile::SegmentLayout& seg : afile::Segments()) {
     const std::string letter(1, seg.letter), code = r.codes.at(seg.letter);
     f.marks[letter] = f.lines.size();
     f.lines.push_back(letter + code);
-    const afile::ModeSpec* mode = afile::FindMode(seg, code);
+    const afile::ModeLayout* mode = afile::FindMode(seg, code);
     if (!mode) continue;
     int ordinal = 1;
-    for (const BlockSpec& b : mode->blocks) {
+    for (const BlockLayout& b : mode->blocks) {
       f.marks[letter + "." + std::to_string(ordinal++)] = f.lines.size();
       if (r.blocksAbsent && b.kind != BlockKind::CrossMonth) {
         f.lines.push_back(b.kind == BlockKind::Weather || ordinal % 2 ? "0=" : "=");

@@ -18,9 +18,9 @@ namespace {
 
 using automation::Dispatch;
 using automation::MethodDispatch;
-using automation::MethodSpec;
+using automation::MethodEntry;
 using automation::ParamKind;
-using automation::ParamSpec;
+using automation::ParamEntry;
 using automation::Registry;
 using automation::Value;
 
@@ -102,7 +102,7 @@ TEST_F(ServerTest, CreateByProgIdIgnoresCase) {
 TEST_F(ServerTest, UnknownProgIdFailsWithObjectCreate) {
   for (const char* progid : {"Kelvane.KelvaneZ", "", "Kelvane.KelvaneA ", "KelvaneA"}) {
     SCOPED_TRACE(progid);
-    std::unique_ptr<Dispatch> d = std::make_unique<MethodDispatch>(std::span<const MethodSpec>());
+    std::unique_ptr<Dispatch> d = std::make_unique<MethodDispatch>(std::span<const MethodEntry>());
     Status s = Registry::Instance().Create(progid, d);
     EXPECT_EQ(s.number(), kErrObjectCreate);
     EXPECT_NE(s.description().find(progid), std::string::npos);
@@ -256,15 +256,15 @@ std::atomic<int> g_inside{0};
 std::atomic<bool> g_overlap{false};
 std::atomic<int> g_met{0};
 
-constexpr MethodSpec kProbeMethods[] = {
-    {"Enter", std::span<const ParamSpec>(),
+constexpr MethodEntry kProbeMethods[] = {
+    {"Enter", std::span<const ParamEntry>(),
      [](MethodDispatch&, std::vector<Value>&, Value*) {
        if (g_inside.fetch_add(1) != 0) g_overlap = true;
        std::this_thread::sleep_for(std::chrono::microseconds(200));
        g_inside.fetch_sub(1);
        return Status::Ok();
      }},
-    {"Meet", std::span<const ParamSpec>(),
+    {"Meet", std::span<const ParamEntry>(),
      [](MethodDispatch&, std::vector<Value>&, Value* result) {
        g_met.fetch_add(1);
        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -275,10 +275,10 @@ constexpr MethodSpec kProbeMethods[] = {
      }},
 };
 
-constexpr ParamSpec kSwapParams[] = {{"vRef", ParamKind::kVariantRef},
+constexpr ParamEntry kSwapParams[] = {{"vRef", ParamKind::kVariantRef},
                                      {"sRef", ParamKind::kStringRef}};
 
-const MethodSpec kSwapMethod[] = {
+const MethodEntry kSwapMethod[] = {
     {"Swap", kSwapParams, [](MethodDispatch&, std::vector<Value>& v, Value*) {
        std::string s = *v[1].AsString();
        *v[1].AsString() = v[0].AsVariant()->Text();

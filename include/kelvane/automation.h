@@ -91,7 +91,7 @@ enum class ParamKind {
   kStringArrayRef,   // array of strings by reference
 };
 
-struct ParamSpec {
+struct ParamEntry {
   std::string_view name;
   ParamKind kind;
 };
@@ -101,10 +101,10 @@ class MethodDispatch;
 // One method of a class: its name, its parameters in order and the call.
 // The call runs only after every argument has been checked (and coerced in
 // place where a by-reference kind allows it), so it may access args[i] by
-// the kind its ParamSpec names without further checks.
-struct MethodSpec {
+// the kind its ParamEntry names without further checks.
+struct MethodEntry {
   std::string_view name;
-  std::span<const ParamSpec> params;
+  std::span<const ParamEntry> params;
   Status (*call)(MethodDispatch& self, std::vector<Value>& args, Value* result);
 };
 
@@ -113,22 +113,22 @@ struct MethodSpec {
 // serialised by the object's mutex; separate objects run in parallel.
 class MethodDispatch : public Dispatch {
  public:
-  explicit MethodDispatch(std::span<const MethodSpec> methods) : methods_(methods) {}
+  explicit MethodDispatch(std::span<const MethodEntry> methods) : methods_(methods) {}
 
   Status Invoke(std::string_view method, std::vector<Value>& args, Value* result) noexcept final;
   std::vector<std::string> MethodNames() const override;
 
   // The method of that name, or null.
-  const MethodSpec* FindMethod(std::string_view name) const;
+  const MethodEntry* FindMethod(std::string_view name) const;
 
  private:
-  std::span<const MethodSpec> methods_;
+  std::span<const MethodEntry> methods_;
   std::mutex mu_;
 };
 
 // Checks and coerces args against a method's parameter list (count, then
 // each parameter in order). Exposed for hosts that bind ahead of a call.
-Status BindArguments(const MethodSpec& method, std::vector<Value>& args);
+Status BindArguments(const MethodEntry& method, std::vector<Value>& args);
 
 using Factory = std::function<std::unique_ptr<Dispatch>()>;
 

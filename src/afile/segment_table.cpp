@@ -8,15 +8,15 @@ namespace {
 
 // Block builders: the quality-control count follows from the layout (one
 // code per data value) except where a block says otherwise.
-constexpr BlockSpec Daily(int n, int w, std::string_view name) {
+constexpr BlockLayout Daily(int n, int w, std::string_view name) {
   return {BlockKind::Daily, static_cast<int16_t>(n), 0, static_cast<int16_t>(w), name,
           static_cast<int16_t>(n)};
 }
-constexpr BlockSpec Hourly(int first, int second, int w, std::string_view name) {
+constexpr BlockLayout Hourly(int first, int second, int w, std::string_view name) {
   return {BlockKind::Hourly, static_cast<int16_t>(first), static_cast<int16_t>(second),
           static_cast<int16_t>(w), name, static_cast<int16_t>(first + second)};
 }
-constexpr BlockSpec HourlyWind(std::string_view name) {
+constexpr BlockLayout HourlyWind(std::string_view name) {
   return {BlockKind::HourlyWind, 6, 0, 6, name, 24};
 }
 
@@ -30,11 +30,11 @@ constexpr uint8_t kSunshine27[] = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
 
 // Cloud blocks: one line with one record per observation time, or four
 // lines (24 hourly records) for a "基准站".
-constexpr BlockSpec Cloud1(int records, int itemWidth, std::string_view name) {
+constexpr BlockLayout Cloud1(int records, int itemWidth, std::string_view name) {
   return {BlockKind::Cloud, 1, static_cast<int16_t>(records), static_cast<int16_t>(itemWidth),
           name, static_cast<int16_t>(records)};
 }
-constexpr BlockSpec Cloud4(int itemWidth, std::string_view name) {
+constexpr BlockLayout Cloud4(int itemWidth, std::string_view name) {
   return {BlockKind::Cloud, 4, 0, static_cast<int16_t>(itemWidth), name, 24, kCloudLines};
 }
 
@@ -67,84 +67,84 @@ constexpr std::string_view kSunshine = "日照时数";
 constexpr std::string_view kGrassTemp = "草面温度";
 
 // ---- P station pressure
-constexpr BlockSpec kP3[] = {Daily(6, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
-constexpr BlockSpec kP4[] = {Daily(4, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
-constexpr BlockSpec kP6[] = {Daily(5, 4, kStationPressure), Daily(3, 4, kSeaLevelPressure)};
-constexpr BlockSpec kP8[] = {Daily(3, 4, kStationPressure), Daily(3, 4, kSeaLevelPressure)};
-constexpr BlockSpec kPB[] = {Hourly(12, 14, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
-constexpr BlockSpec kPC[] = {Hourly(12, 16, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
-constexpr BlockSpec kPD[] = {Hourly(12, 16, 4, kStationPressure),
+constexpr BlockLayout kP3[] = {Daily(6, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
+constexpr BlockLayout kP4[] = {Daily(4, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
+constexpr BlockLayout kP6[] = {Daily(5, 4, kStationPressure), Daily(3, 4, kSeaLevelPressure)};
+constexpr BlockLayout kP8[] = {Daily(3, 4, kStationPressure), Daily(3, 4, kSeaLevelPressure)};
+constexpr BlockLayout kPB[] = {Hourly(12, 14, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
+constexpr BlockLayout kPC[] = {Hourly(12, 16, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
+constexpr BlockLayout kPD[] = {Hourly(12, 16, 4, kStationPressure),
                              Hourly(12, 12, 4, kSeaLevelPressure)};
-constexpr ModeSpec kPModes[] = {{"3", kP3}, {"4", kP4}, {"6", kP6}, {"8", kP8},
+constexpr ModeLayout kPModes[] = {{"3", kP3}, {"4", kP4}, {"6", kP6}, {"8", kP8},
                                 {"B", kPB}, {"C", kPC}, {"D", kPD}};
 // Codes the quality-control section accepts for P beyond those above: the
 // older manual layouts (four or three fixed times) and the hourly layout
 // without sea-level pressure.
-constexpr BlockSpec kQP2[] = {Daily(4, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
-constexpr BlockSpec kQP7[] = {Daily(3, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
-constexpr BlockSpec kQP9[] = {Daily(5, 4, kStationPressure), Daily(3, 4, kSeaLevelPressure)};
-constexpr BlockSpec kQPA[] = {Hourly(12, 14, 4, kStationPressure)};
-constexpr ModeSpec kPQcModes[] = {{"2", kQP2}, {"7", kQP7}, {"9", kQP9}, {"A", kQPA}};
+constexpr BlockLayout kQP2[] = {Daily(4, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
+constexpr BlockLayout kQP7[] = {Daily(3, 4, kStationPressure), Daily(4, 4, kSeaLevelPressure)};
+constexpr BlockLayout kQP9[] = {Daily(5, 4, kStationPressure), Daily(3, 4, kSeaLevelPressure)};
+constexpr BlockLayout kQPA[] = {Hourly(12, 14, 4, kStationPressure)};
+constexpr ModeLayout kPQcModes[] = {{"2", kQP2}, {"7", kQP7}, {"9", kQP9}, {"A", kQPA}};
 
 // ---- T air temperature
-constexpr BlockSpec kT0[] = {Daily(6, 4, kTemperature)};
-constexpr BlockSpec kT9[] = {Daily(5, 4, kTemperature)};
-constexpr BlockSpec kTA[] = {Hourly(12, 14, 4, kTemperature)};
-constexpr BlockSpec kTB[] = {Hourly(12, 16, 4, kTemperature)};
-constexpr ModeSpec kTModes[] = {{"0", kT0}, {"9", kT9}, {"A", kTA}, {"B", kTB}};
+constexpr BlockLayout kT0[] = {Daily(6, 4, kTemperature)};
+constexpr BlockLayout kT9[] = {Daily(5, 4, kTemperature)};
+constexpr BlockLayout kTA[] = {Hourly(12, 14, 4, kTemperature)};
+constexpr BlockLayout kTB[] = {Hourly(12, 16, 4, kTemperature)};
+constexpr ModeLayout kTModes[] = {{"0", kT0}, {"9", kT9}, {"A", kTA}, {"B", kTB}};
 
 // ---- I wet-bulb / dew point
-constexpr BlockSpec kI2[] = {Daily(4, 4, kWetBulb), Daily(4, 4, kDewPoint)};
-constexpr BlockSpec kI7[] = {Daily(3, 4, kWetBulb), Daily(4, 4, kDewPoint)};
-constexpr BlockSpec kI8[] = {Daily(3, 4, kWetBulb), Daily(3, 4, kDewPoint)};
-constexpr BlockSpec kIB[] = {Hourly(12, 12, 4, kWetBulb), Hourly(12, 12, 4, kDewPoint)};
-constexpr ModeSpec kIModes[] = {{"2", kI2}, {"7", kI7}, {"8", kI8}, {"B", kIB}};
+constexpr BlockLayout kI2[] = {Daily(4, 4, kWetBulb), Daily(4, 4, kDewPoint)};
+constexpr BlockLayout kI7[] = {Daily(3, 4, kWetBulb), Daily(4, 4, kDewPoint)};
+constexpr BlockLayout kI8[] = {Daily(3, 4, kWetBulb), Daily(3, 4, kDewPoint)};
+constexpr BlockLayout kIB[] = {Hourly(12, 12, 4, kWetBulb), Hourly(12, 12, 4, kDewPoint)};
+constexpr ModeLayout kIModes[] = {{"2", kI2}, {"7", kI7}, {"8", kI8}, {"B", kIB}};
 
 // ---- E vapour pressure
-constexpr BlockSpec kE0[] = {Daily(4, 3, kVapour)};
-constexpr BlockSpec kE9[] = {Daily(3, 3, kVapour)};
-constexpr BlockSpec kEA[] = {Hourly(12, 12, 3, kVapour)};
-constexpr ModeSpec kEModes[] = {{"0", kE0}, {"9", kE9}, {"A", kEA}};
+constexpr BlockLayout kE0[] = {Daily(4, 3, kVapour)};
+constexpr BlockLayout kE9[] = {Daily(3, 3, kVapour)};
+constexpr BlockLayout kEA[] = {Hourly(12, 12, 3, kVapour)};
+constexpr ModeLayout kEModes[] = {{"0", kE0}, {"9", kE9}, {"A", kEA}};
 
 // ---- U relative humidity
-constexpr BlockSpec kU0[] = {Daily(5, 2, kHumidity)};
-constexpr BlockSpec kU2[] = {Daily(4, 2, kHumidity)};
-constexpr BlockSpec kU7[] = {Daily(4, 2, kHumidity)};
-constexpr BlockSpec kU9[] = {Daily(3, 2, kHumidity)};
-constexpr BlockSpec kUA[] = {Hourly(12, 13, 2, kHumidity)};
-constexpr BlockSpec kUB[] = {Hourly(12, 14, 2, kHumidity)};
-constexpr ModeSpec kUModes[] = {{"0", kU0}, {"2", kU2}, {"7", kU7},
+constexpr BlockLayout kU0[] = {Daily(5, 2, kHumidity)};
+constexpr BlockLayout kU2[] = {Daily(4, 2, kHumidity)};
+constexpr BlockLayout kU7[] = {Daily(4, 2, kHumidity)};
+constexpr BlockLayout kU9[] = {Daily(3, 2, kHumidity)};
+constexpr BlockLayout kUA[] = {Hourly(12, 13, 2, kHumidity)};
+constexpr BlockLayout kUB[] = {Hourly(12, 14, 2, kHumidity)};
+constexpr ModeLayout kUModes[] = {{"0", kU0}, {"2", kU2}, {"7", kU7},
                                 {"9", kU9}, {"A", kUA}, {"B", kUB}};
 
 // ---- N cloud amount
-constexpr BlockSpec kN0[] = {Daily(4, 2, kTotalCloud), Daily(4, 2, kLowCloud)};
-constexpr BlockSpec kN9[] = {Daily(3, 2, kTotalCloud), Daily(3, 2, kLowCloud)};
-constexpr BlockSpec kNA[] = {Daily(24, 2, kTotalCloud), Daily(24, 2, kLowCloud)};
-constexpr ModeSpec kNModes[] = {
+constexpr BlockLayout kN0[] = {Daily(4, 2, kTotalCloud), Daily(4, 2, kLowCloud)};
+constexpr BlockLayout kN9[] = {Daily(3, 2, kTotalCloud), Daily(3, 2, kLowCloud)};
+constexpr BlockLayout kNA[] = {Daily(24, 2, kTotalCloud), Daily(24, 2, kLowCloud)};
+constexpr ModeLayout kNModes[] = {
     {"0", kN0}, {"9", kN9}, {"A", kNA, "云量方式位不可能为A,无法继续审核"}};
 
 // ---- H cloud height (items up to 7 characters: width 8)
-constexpr BlockSpec kH0[] = {Cloud1(4, 8, kCloudHeight)};
-constexpr BlockSpec kH9[] = {Cloud1(3, 8, kCloudHeight)};
-constexpr BlockSpec kHB[] = {Cloud4(8, kCloudHeight)};
-constexpr ModeSpec kHModes[] = {
+constexpr BlockLayout kH0[] = {Cloud1(4, 8, kCloudHeight)};
+constexpr BlockLayout kH9[] = {Cloud1(3, 8, kCloudHeight)};
+constexpr BlockLayout kHB[] = {Cloud4(8, kCloudHeight)};
+constexpr ModeLayout kHModes[] = {
     {"0", kH0}, {"9", kH9}, {"B", kHB, "云高方式位不可能为B,无法继续审核"}};
 
 // ---- C cloud form (items up to 3 characters: width 4)
-constexpr BlockSpec kC0[] = {Cloud1(4, 4, kCloudForm)};
-constexpr BlockSpec kC9[] = {Cloud1(3, 4, kCloudForm)};
-constexpr BlockSpec kCA[] = {Cloud4(4, kCloudForm)};
-constexpr ModeSpec kCModes[] = {
+constexpr BlockLayout kC0[] = {Cloud1(4, 4, kCloudForm)};
+constexpr BlockLayout kC9[] = {Cloud1(3, 4, kCloudForm)};
+constexpr BlockLayout kCA[] = {Cloud4(4, kCloudForm)};
+constexpr ModeLayout kCModes[] = {
     {"0", kC0}, {"9", kC9}, {"A", kCA, "云状方式位不可能为A,无法继续审核"}};
 
 // ---- V visibility
-constexpr BlockSpec kV0[] = {Daily(4, 3, kVisibility)};
-constexpr BlockSpec kV7[] = {Daily(3, 1, kVisibility)};
-constexpr BlockSpec kV8[] = {Daily(4, 1, kVisibility)};
-constexpr BlockSpec kV9[] = {Daily(3, 3, kVisibility)};
-constexpr BlockSpec kVA[] = {Hourly(12, 12, 3, kVisibility)};
-constexpr BlockSpec kVB[] = {Hourly(12, 14, 5, kVisibility)};
-constexpr ModeSpec kVModes[] = {{"0", kV0},
+constexpr BlockLayout kV0[] = {Daily(4, 3, kVisibility)};
+constexpr BlockLayout kV7[] = {Daily(3, 1, kVisibility)};
+constexpr BlockLayout kV8[] = {Daily(4, 1, kVisibility)};
+constexpr BlockLayout kV9[] = {Daily(3, 3, kVisibility)};
+constexpr BlockLayout kVA[] = {Hourly(12, 12, 3, kVisibility)};
+constexpr BlockLayout kVB[] = {Hourly(12, 14, 5, kVisibility)};
+constexpr ModeLayout kVModes[] = {{"0", kV0},
                                 {"7", kV7},
                                 {"8", kV8},
                                 {"9", kV9},
@@ -152,85 +152,85 @@ constexpr ModeSpec kVModes[] = {{"0", kV0},
                                 {"B", kVB}};
 
 // ---- R precipitation
-constexpr BlockSpec kR0[] = {Daily(3, 4, kFixedPrecip)};
-constexpr BlockSpec kR6[] = {Daily(3, 4, kFixedPrecip), Hourly(12, 12, 4, kHourlyPrecip),
+constexpr BlockLayout kR0[] = {Daily(3, 4, kFixedPrecip)};
+constexpr BlockLayout kR6[] = {Daily(3, 4, kFixedPrecip), Hourly(12, 12, 4, kHourlyPrecip),
                              {BlockKind::CrossMonth, 0, 0, 0, "跨月降水量", 0}};
-constexpr ModeSpec kRModes[] = {{"0", kR0}, {"2", kR0}, {"6", kR6}};
+constexpr ModeLayout kRModes[] = {{"0", kR0}, {"2", kR0}, {"6", kR6}};
 
 // ---- W weather phenomena: any code not ending in "=" brings the day lines.
-constexpr BlockSpec kW[] = {{BlockKind::Weather, 0, 0, 0, kWeather, 1}};
-constexpr ModeSpec kWModes[] = {{kAnyCode, kW}};
+constexpr BlockLayout kW[] = {{BlockKind::Weather, 0, 0, 0, kWeather, 1}};
+constexpr ModeLayout kWModes[] = {{kAnyCode, kW}};
 
 // ---- L evaporation
-constexpr BlockSpec kL0[] = {Daily(1, 3, kEvaporation), Daily(1, 3, kEvaporation)};
-constexpr BlockSpec kLA[] = {Daily(1, 3, kEvaporation), Hourly(12, 13, 3, kEvaporation)};
-constexpr BlockSpec kLB[] = {Daily(1, 3, kEvaporation), Hourly(12, 12, 3, kEvaporation)};
-constexpr ModeSpec kLModes[] = {{"0", kL0}, {"A", kLA}, {"B", kLB}};
+constexpr BlockLayout kL0[] = {Daily(1, 3, kEvaporation), Daily(1, 3, kEvaporation)};
+constexpr BlockLayout kLA[] = {Daily(1, 3, kEvaporation), Hourly(12, 13, 3, kEvaporation)};
+constexpr BlockLayout kLB[] = {Daily(1, 3, kEvaporation), Hourly(12, 12, 3, kEvaporation)};
+constexpr ModeLayout kLModes[] = {{"0", kL0}, {"A", kLA}, {"B", kLB}};
 
 // ---- Z snow
-constexpr BlockSpec kZ0[] = {Daily(2, 3, kSnow)};
-constexpr ModeSpec kZModes[] = {{"0", kZ0}};
+constexpr BlockLayout kZ0[] = {Daily(2, 3, kSnow)};
+constexpr ModeLayout kZModes[] = {{"0", kZ0}};
 
 // ---- G wire icing (always nine quality codes per day)
-constexpr BlockSpec kG0[] = {{BlockKind::WireIcing, 6, 0, 0, kWireIcing, 9, kWireIcing0}};
-constexpr BlockSpec kG2[] = {{BlockKind::WireIcing, 9, 0, 0, kWireIcing, 9, kWireIcing2}};
-constexpr ModeSpec kGModes[] = {{"0", kG0}, {"2", kG2}};
+constexpr BlockLayout kG0[] = {{BlockKind::WireIcing, 6, 0, 0, kWireIcing, 9, kWireIcing0}};
+constexpr BlockLayout kG2[] = {{BlockKind::WireIcing, 9, 0, 0, kWireIcing, 9, kWireIcing2}};
+constexpr ModeLayout kGModes[] = {{"0", kG0}, {"2", kG2}};
 
 // ---- F wind
-constexpr BlockSpec kMaxWindBlock = {BlockKind::MaxWind, 4, 0, 0, kMaxWindName, 4, kMaxWind};
-constexpr BlockSpec kFE[] = {Daily(4, 6, kFixedWind), HourlyWind(kTenMinuteWind), kMaxWindBlock};
-constexpr BlockSpec kFH[] = {Daily(3, 6, kFixedWind), HourlyWind(kTenMinuteWind), kMaxWindBlock};
-constexpr BlockSpec kFK[] = {HourlyWind(kFixedWind), HourlyWind(kTenMinuteWind), kMaxWindBlock};
-constexpr ModeSpec kFModes[] = {{"E", kFE}, {"H", kFH}, {"K", kFK}, {"N", kFK}};
+constexpr BlockLayout kMaxWindBlock = {BlockKind::MaxWind, 4, 0, 0, kMaxWindName, 4, kMaxWind};
+constexpr BlockLayout kFE[] = {Daily(4, 6, kFixedWind), HourlyWind(kTenMinuteWind), kMaxWindBlock};
+constexpr BlockLayout kFH[] = {Daily(3, 6, kFixedWind), HourlyWind(kTenMinuteWind), kMaxWindBlock};
+constexpr BlockLayout kFK[] = {HourlyWind(kFixedWind), HourlyWind(kTenMinuteWind), kMaxWindBlock};
+constexpr ModeLayout kFModes[] = {{"E", kFE}, {"H", kFH}, {"K", kFK}, {"N", kFK}};
 
 // ---- D shallow ground temperature
-constexpr BlockSpec kD0[] = {Daily(6, 4, kSurfaceTemp), Daily(4, 4, "5cm温度"),
+constexpr BlockLayout kD0[] = {Daily(6, 4, kSurfaceTemp), Daily(4, 4, "5cm温度"),
                              Daily(4, 4, "10cm温度"),   Daily(4, 4, "15cm温度"),
                              Daily(4, 4, "20cm温度"),   Daily(4, 4, "40cm温度")};
-constexpr BlockSpec kD7[] = {Daily(6, 4, kSurfaceTemp), Daily(3, 4, "5cm温度"),
+constexpr BlockLayout kD7[] = {Daily(6, 4, kSurfaceTemp), Daily(3, 4, "5cm温度"),
                              Daily(3, 4, "10cm温度"),   Daily(3, 4, "15cm温度"),
                              Daily(3, 4, "20cm温度"),   Daily(3, 4, "40cm温度")};
-constexpr BlockSpec kD9[] = {Daily(5, 4, kSurfaceTemp), Daily(3, 4, "5cm温度"),
+constexpr BlockLayout kD9[] = {Daily(5, 4, kSurfaceTemp), Daily(3, 4, "5cm温度"),
                              Daily(3, 4, "10cm温度"),   Daily(3, 4, "15cm温度"),
                              Daily(3, 4, "20cm温度"),   Daily(3, 4, "40cm温度")};
-constexpr BlockSpec kD1[] = {Daily(5, 4, kSurfaceTemp), Daily(3, 4, "5cm温度"),
+constexpr BlockLayout kD1[] = {Daily(5, 4, kSurfaceTemp), Daily(3, 4, "5cm温度"),
                              Daily(3, 4, "10cm温度"), Daily(3, 4, "20cm温度"),
                              Daily(3, 4, "30cm温度")};
-constexpr BlockSpec kD8[] = {Daily(3, 4, kSurfaceTemp), Daily(3, 4, "5cm温度"),
+constexpr BlockLayout kD8[] = {Daily(3, 4, kSurfaceTemp), Daily(3, 4, "5cm温度"),
                              Daily(3, 4, "10cm温度"),   Daily(3, 4, "15cm温度"),
                              Daily(3, 4, "20cm温度"),   Daily(3, 4, "40cm温度")};
-constexpr BlockSpec kDB[] = {Hourly(12, 16, 4, kSurfaceTemp), Hourly(12, 12, 4, "5cm温度"),
+constexpr BlockLayout kDB[] = {Hourly(12, 16, 4, kSurfaceTemp), Hourly(12, 12, 4, "5cm温度"),
                              Hourly(12, 12, 4, "10cm温度"),   Hourly(12, 12, 4, "15cm温度"),
                              Hourly(12, 12, 4, "20cm温度"),   Hourly(12, 12, 4, "40cm温度")};
-constexpr ModeSpec kDModes[] = {{"0", kD0}, {"2", kD0}, {"7", kD7}, {"9", kD9},
+constexpr ModeLayout kDModes[] = {{"0", kD0}, {"2", kD0}, {"7", kD7}, {"9", kD9},
                                 {"1", kD1}, {"8", kD8}, {"B", kDB}};
 
 // ---- K deep ground temperature (manual: 80, 160 and 320 cm once a day)
-constexpr BlockSpec kK0[] = {{BlockKind::DeepGround, 3, 0, 4, kDeepGround, 3}};
-constexpr BlockSpec kK1[] = {Daily(4, 4, kDeepGround)};
-constexpr BlockSpec kKB[] = {Hourly(12, 12, 4, "80cm地温"), Hourly(12, 12, 4, "160cm地温"),
+constexpr BlockLayout kK0[] = {{BlockKind::DeepGround, 3, 0, 4, kDeepGround, 3}};
+constexpr BlockLayout kK1[] = {Daily(4, 4, kDeepGround)};
+constexpr BlockLayout kKB[] = {Hourly(12, 12, 4, "80cm地温"), Hourly(12, 12, 4, "160cm地温"),
                              Hourly(12, 12, 4, "320cm地温")};
-constexpr ModeSpec kKModes[] = {{"0", kK0}, {"1", kK1}, {"B", kKB}};
+constexpr ModeLayout kKModes[] = {{"0", kK0}, {"1", kK1}, {"B", kKB}};
 
 // ---- A frozen soil
-constexpr BlockSpec kA0[] = {Daily(4, 3, kFrozenSoil)};
-constexpr BlockSpec kA6[] = {Daily(2, 3, kFrozenSoil)};
-constexpr ModeSpec kAModes[] = {{"0", kA0}, {"6", kA6}};
+constexpr BlockLayout kA0[] = {Daily(4, 3, kFrozenSoil)};
+constexpr BlockLayout kA6[] = {Daily(2, 3, kFrozenSoil)};
+constexpr ModeLayout kAModes[] = {{"0", kA0}, {"6", kA6}};
 
 // ---- S sunshine
-constexpr BlockSpec kS0[] = {Daily(1, 3, kSunshine)};
-constexpr BlockSpec kS2[] = {{BlockKind::Sunshine, 19, 0, 0, kSunshine, 19, kSunshine19}};
-constexpr BlockSpec kSA[] = {{BlockKind::Sunshine, 27, 0, 0, kSunshine, 27, kSunshine27}};
-constexpr ModeSpec kSModes[] = {{"0", kS0}, {"2", kS2}, {"A", kSA}};
+constexpr BlockLayout kS0[] = {Daily(1, 3, kSunshine)};
+constexpr BlockLayout kS2[] = {{BlockKind::Sunshine, 19, 0, 0, kSunshine, 19, kSunshine19}};
+constexpr BlockLayout kSA[] = {{BlockKind::Sunshine, 27, 0, 0, kSunshine, 27, kSunshine27}};
+constexpr ModeLayout kSModes[] = {{"0", kS0}, {"2", kS2}, {"A", kSA}};
 
 // ---- B grass (snow) surface temperature and ground state
-constexpr BlockSpec kBA[] = {Hourly(12, 16, 4, kGrassTemp), Daily(1, 2, "地面状态")};
-constexpr ModeSpec kBModes[] = {{"A", kBA}};
+constexpr BlockLayout kBA[] = {Hourly(12, 16, 4, kGrassTemp), Daily(1, 2, "地面状态")};
+constexpr ModeLayout kBModes[] = {{"A", kBA}};
 
 constexpr std::string_view kFileFatal = kMsgFileFormatFatal;
 constexpr std::string_view kDataFatal = kMsgDataFileFormatFatal;
 
-constexpr SegmentSpec kSegments[] = {
+constexpr SegmentLayout kSegments[] = {
     {'P', 1, 46, ModeRule::A, "CD", "2346789AB", "文件首部参数与气压方式位不符",
      kStationPressure, kFileFatal, kStationPressure, "指示码P", "质控码QP", kPModes, kPQcModes},
     {'T', 2, 47, ModeRule::A, "B", "09A", "文件首部参数与气温方式位不符", kTemperature,
@@ -277,16 +277,16 @@ static_assert(std::size(kSegments) == 20);
 
 }  // namespace
 
-std::span<const SegmentSpec> Segments() { return kSegments; }
+std::span<const SegmentLayout> Segments() { return kSegments; }
 
-const ModeSpec* FindMode(const SegmentSpec& segment, std::string_view code, bool qcOnly) {
-  for (const ModeSpec& m : segment.modes)
+const ModeLayout* FindMode(const SegmentLayout& segment, std::string_view code, bool qcOnly) {
+  for (const ModeLayout& m : segment.modes)
     if (m.code == code) return &m;
   if (qcOnly)
-    for (const ModeSpec& m : segment.qcOnlyModes)
+    for (const ModeLayout& m : segment.qcOnlyModes)
       if (m.code == code) return &m;
   if (code.empty() || code.back() != '=')
-    for (const ModeSpec& m : segment.modes)
+    for (const ModeLayout& m : segment.modes)
       if (m.code == kAnyCode) return &m;
   return nullptr;
 }

@@ -55,7 +55,7 @@ enum class ModeRule : uint8_t {
 };
 
 // One block of a mode code.
-struct BlockSpec {
+struct BlockLayout {
   // Parser that reads the block.
   BlockKind kind;
   // Daily, HourlyWind, DeepGround: records per line. Hourly: records on the
@@ -88,19 +88,19 @@ struct BlockSpec {
 inline constexpr std::string_view kAnyCode = "*";
 
 // One accepted mode code of a segment and the blocks it brings.
-struct ModeSpec {
+struct ModeLayout {
   // The mode code as written after the element letter ("3", "A", ...), or
   // kAnyCode for a segment whose layout does not depend on the code (W).
   std::string_view code;
   // Blocks in file order.
-  std::span<const BlockSpec> blocks;
+  std::span<const BlockLayout> blocks;
   // Non-empty when the code is allowed only for a station of class
   // "基准站": the fatal message for any other class.
   std::string_view baseStationOnlyMessage = {};
 };
 
 // One of the twenty element segments.
-struct SegmentSpec {
+struct SegmentLayout {
   // Element letter of the indicator line ("P" ... "B").
   char letter;
   // Index of the segment's mode code in AFileClass (1 ... 20), which is also
@@ -125,19 +125,19 @@ struct SegmentSpec {
   // TimeOrItem of the quality-control indicator findings: "质控码QP" ...
   std::string_view qcIndicatorName;
   // Mode codes the data section accepts, with their blocks.
-  std::span<const ModeSpec> modes;
+  std::span<const ModeLayout> modes;
   // Further codes accepted only in the quality-control section (their
   // blocks give the quality-control code counts).
-  std::span<const ModeSpec> qcOnlyModes = {};
+  std::span<const ModeLayout> qcOnlyModes = {};
 };
 
 // The twenty segments in file order (index k-1 holds AFileClass entry k).
-std::span<const SegmentSpec> Segments();
+std::span<const SegmentLayout> Segments();
 
 // The mode of a segment with exactly this code (or its kAnyCode row when
 // the code does not end in "="); nullptr when the code is not accepted. qcOnly also searches the codes accepted only in the
 // quality-control section.
-const ModeSpec* FindMode(const SegmentSpec& segment, std::string_view code, bool qcOnly = false);
+const ModeLayout* FindMode(const SegmentLayout& segment, std::string_view code, bool qcOnly = false);
 
 // True when code is one of the single-character codes of list.
 bool CodeInList(std::string_view list, std::string_view code);

@@ -16,9 +16,9 @@ namespace kelvane::host {
 namespace {
 
 using afile::BlockKind;
-using afile::BlockSpec;
-using afile::ModeSpec;
-using afile::SegmentSpec;
+using afile::BlockLayout;
+using afile::ModeLayout;
+using afile::SegmentLayout;
 
 // The element arrays, in the order AFileAuditing takes them.
 enum class Arr : uint8_t {
@@ -202,7 +202,7 @@ struct Route {
 };
 
 // Records of one day of a block, all lines together.
-int RecordsPerDay(const BlockSpec& b) {
+int RecordsPerDay(const BlockLayout& b) {
   switch (b.kind) {
     case BlockKind::Daily:
     case BlockKind::DeepGround:
@@ -228,7 +228,7 @@ int RecordsPerDay(const BlockSpec& b) {
   return 1;
 }
 
-int LinesPerDay(const BlockSpec& b) {
+int LinesPerDay(const BlockLayout& b) {
   switch (b.kind) {
     case BlockKind::Hourly:
       return 2;
@@ -248,7 +248,7 @@ int LinesPerDay(const BlockSpec& b) {
 // of which the last three are kept (its 40 cm has no array of its own; the
 // 40 cm array belongs to the shallow segment). Blocks without an array (the
 // 30 cm line of shallow code 1) are read and dropped.
-int Routes(const BlockSpec& b, int ordinal, std::array<Route, 3>& out) {
+int Routes(const BlockLayout& b, int ordinal, std::array<Route, 3>& out) {
   const int n = RecordsPerDay(b);
   if (b.element == "蒸发量") {
     out[0] = {ordinal == 0 ? Arr::LE : Arr::LL, 0, n};
@@ -504,26 +504,26 @@ class Decoder {
 
   void DecodeSegments() {
     std::string_view line;
-    for (const SegmentSpec& seg : afile::Segments()) {
+    for (const SegmentLayout& seg : afile::Segments()) {
       if (!Next(line)) return;
       // A wrong letter or an unknown code leaves the reader without a
       // layout for the rest of the section.
       if (line.empty() || line.front() != seg.letter) return;
       const std::string_view code = line.substr(1);
-      const ModeSpec* mode = afile::FindMode(seg, code);
+      const ModeLayout* mode = afile::FindMode(seg, code);
       if (!mode) {
         if (!code.empty() && code.back() == '=') continue;
         return;
       }
       int ordinal = 0;
-      for (const BlockSpec& b : mode->blocks) {
+      for (const BlockLayout& b : mode->blocks) {
         if (!DecodeBlock(b, ordinal++)) return;
       }
     }
   }
 
   // Reads one block; false at the end of the file.
-  bool DecodeBlock(const BlockSpec& b, int ordinal) {
+  bool DecodeBlock(const BlockLayout& b, int ordinal) {
     if (b.kind == BlockKind::CrossMonth) return DecodeCrossMonth();
     if (b.kind == BlockKind::Weather) return DecodeWeather();
     std::array<Route, 3> routes;
@@ -568,7 +568,7 @@ class Decoder {
   }
 
   // Records of a day on the lines before line ln (0-based).
-  static size_t RecordsBeforeLine(const BlockSpec& b, int ln) {
+  static size_t RecordsBeforeLine(const BlockLayout& b, int ln) {
     int n = 0;
     for (int k = 0; k < ln; ++k) {
       switch (b.kind) {
@@ -628,7 +628,7 @@ class Decoder {
     return i < records_.size() ? records_[i] : std::string_view();
   }
 
-  void Place(const Route& r, const BlockSpec& b, long d) {
+  void Place(const Route& r, const BlockLayout& b, long d) {
     ClearRow(r.target, d);
     if (L(r.target).timed)
       PlaceTimed(r, b, d);
@@ -637,7 +637,7 @@ class Decoder {
   }
 
   // Observation values at their times of day, then the extras.
-  void PlaceTimed(const Route& r, const BlockSpec& b, long d) {
+  void PlaceTimed(const Route& r, const BlockLayout& b, long d) {
     const Layout& l = L(r.target);
     const int n = r.count;
     const bool hourly = n >= 24;

@@ -26,9 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using afile::BlockKind;
-using afile::BlockSpec;
-using afile::ModeSpec;
-using afile::SegmentSpec;
+using afile::BlockLayout;
+using afile::ModeLayout;
+using afile::SegmentLayout;
 
 // The seed of the sample files that `kelvane sample` writes.
 constexpr uint32_t kSampleSeed = 20120301;
@@ -65,7 +65,7 @@ std::string Digits(long v, int width) {
 // The segment table gives every width except the two exceptions of the
 // hourly humidity and visibility blocks (the time of the extreme, and the
 // wider records of an automatic visibility instrument).
-int RecordWidth(const BlockSpec& b, int count, int i, char visibilityFlag) {
+int RecordWidth(const BlockLayout& b, int count, int i, char visibilityFlag) {
   if (!b.layout.empty()) return b.layout[static_cast<size_t>(i - 1)];
   if (b.kind == BlockKind::Hourly && b.element == "相对湿度") return i == 14 ? 4 : 2;
   if (b.kind == BlockKind::Hourly && b.element == "能见度")
@@ -73,7 +73,7 @@ int RecordWidth(const BlockSpec& b, int count, int i, char visibilityFlag) {
   return b.width;
 }
 
-std::string FormatCell(const Cell& c, const BlockSpec& b, int width) {
+std::string FormatCell(const Cell& c, const BlockLayout& b, int width) {
   switch (c.kind) {
     case Cell::Kind::Nothing:
       return std::string(static_cast<size_t>(width), ',');
@@ -341,15 +341,15 @@ class AFileWriter {
 
   // ---- segments
 
-  void WriteSegment(const SegmentSpec& seg, const std::string& code) {
+  void WriteSegment(const SegmentLayout& seg, const std::string& code) {
     lines_.push_back(std::string(1, seg.letter) + code);
-    const ModeSpec* mode = afile::FindMode(seg, code);
+    const ModeLayout* mode = afile::FindMode(seg, code);
     if (!mode) return;
     for (size_t b = 0; b < mode->blocks.size(); ++b)
       WriteBlock(seg, mode->blocks[b], static_cast<int>(b));
   }
 
-  void WriteBlock(const SegmentSpec& seg, const BlockSpec& block, int index) {
+  void WriteBlock(const SegmentLayout& seg, const BlockLayout& block, int index) {
     if (block.kind == BlockKind::CrossMonth) {
       lines_.push_back(CrossMonthLine(st_, year_, month_, seed_));
       return;
@@ -420,7 +420,7 @@ class AFileWriter {
   }
 
   // Whether a block holds data this month (else it is written "=").
-  bool Present(const SegmentSpec& seg, const BlockSpec& block, int index) const {
+  bool Present(const SegmentLayout& seg, const BlockLayout& block, int index) const {
     const std::string_view e = block.element;
     if (e == "湿球温度") return st_.WetBulbT != "0";
     if (seg.letter == 'L' && index == 1) return st_.Evapgauge != "0" && w_.LargePanInUse();
@@ -587,7 +587,7 @@ class AFileWriter {
     return WindText(dir, speed);
   }
 
-  std::vector<Cell> DayCells(const BlockSpec& block, int index, int d) {
+  std::vector<Cell> DayCells(const BlockLayout& block, int index, int d) {
     const std::string_view e = block.element;
     const int n = block.kind == BlockKind::Hourly ? block.count1 + block.count2 : block.count1;
     if (e == "本站气压") return SeriesCells(Series::Pressure, n, d);
@@ -723,12 +723,12 @@ class AFileWriter {
 
   // ---- quality control
 
-  void WriteQualitySegment(const SegmentSpec& seg, const std::string& code) {
+  void WriteQualitySegment(const SegmentLayout& seg, const std::string& code) {
     lines_.push_back(std::string("Q") + seg.letter + code);
-    const ModeSpec* mode = afile::FindMode(seg, code);
+    const ModeLayout* mode = afile::FindMode(seg, code);
     if (!mode) return;
     for (size_t b = 0; b < mode->blocks.size(); ++b) {
-      const BlockSpec& block = mode->blocks[b];
+      const BlockLayout& block = mode->blocks[b];
       if (block.qcCodes == 0) continue;
       if (!Present(seg, block, static_cast<int>(b))) {
         lines_.push_back("=");

@@ -89,7 +89,7 @@ const char* Value::KindName(Kind k) {
 
 // ---------------------------------------------------------- MethodDispatch
 
-Status BindArguments(const MethodSpec& method, std::vector<Value>& args) {
+Status BindArguments(const MethodEntry& method, std::vector<Value>& args) {
   const size_t want = method.params.size();
   if (args.size() != want) {
     return Status(kErrInvalidCall, std::string(method.name) + ": expects " + std::to_string(want) +
@@ -99,7 +99,7 @@ Status BindArguments(const MethodSpec& method, std::vector<Value>& args) {
   // Every argument is checked before any is converted, so a rejected call
   // leaves the caller's arguments as they were.
   for (size_t i = 0; i < want; ++i) {
-    const ParamSpec& p = method.params[i];
+    const ParamEntry& p = method.params[i];
     const Value::Kind given = args[i].kind();
     if (!Accepts(p.kind, given)) {
       return Status(kErrTypeMismatch, std::string(method.name) + ": parameter " +
@@ -112,8 +112,8 @@ Status BindArguments(const MethodSpec& method, std::vector<Value>& args) {
   return Status::Ok();
 }
 
-const MethodSpec* MethodDispatch::FindMethod(std::string_view name) const {
-  for (const MethodSpec& m : methods_)
+const MethodEntry* MethodDispatch::FindMethod(std::string_view name) const {
+  for (const MethodEntry& m : methods_)
     if (EqualNoCase(m.name, name)) return &m;
   return nullptr;
 }
@@ -121,14 +121,14 @@ const MethodSpec* MethodDispatch::FindMethod(std::string_view name) const {
 std::vector<std::string> MethodDispatch::MethodNames() const {
   std::vector<std::string> names;
   names.reserve(methods_.size());
-  for (const MethodSpec& m : methods_) names.emplace_back(m.name);
+  for (const MethodEntry& m : methods_) names.emplace_back(m.name);
   return names;
 }
 
 Status MethodDispatch::Invoke(std::string_view method, std::vector<Value>& args,
                               Value* result) noexcept {
   try {
-    const MethodSpec* m = FindMethod(method);
+    const MethodEntry* m = FindMethod(method);
     if (m == nullptr) {
       return Status(kErrNoMethod,
                     "The object has no method named \"" + std::string(method) + "\"");
@@ -280,12 +280,12 @@ class KelvaneADispatch final : public MethodDispatch {
   KelvaneA obj;
 };
 
-constexpr ParamSpec kAFileFormCheckParams[] = {
+constexpr ParamEntry kAFileFormCheckParams[] = {
     {"strSysPath", kIn},      {"strPathFile", kIn},          {"AFilePara", kVarArr},
     {"AFileClass", kStrArr},  {"AFileAuditingList", kStrArr},
 };
 
-constexpr ParamSpec kAFileAuditingParams[] = {
+constexpr ParamEntry kAFileAuditingParams[] = {
     {"strSysPath", kIn},        {"SysLib", kVarArr},     {"AFilePara", kVarArr},
     {"AFileClass", kStrArr},    {"strP", kStrArr},       {"strT", kStrArr},
     {"strI", kStrArr},          {"strE", kStrArr},       {"strU", kStrArr},
@@ -305,11 +305,11 @@ constexpr ParamSpec kAFileAuditingParams[] = {
 };
 static_assert(std::size(kAFileAuditingParams) == 47);
 
-constexpr ParamSpec kWindDToWindDValueParams[] = {{"strWD", kIn}, {"strWF", kIn}};
+constexpr ParamEntry kWindDToWindDValueParams[] = {{"strWD", kIn}, {"strWF", kIn}};
 
 KelvaneA& SelfA(MethodDispatch& d) { return static_cast<KelvaneADispatch&>(d).obj; }
 
-constexpr MethodSpec kKelvaneAMethods[] = {
+constexpr MethodEntry kKelvaneAMethods[] = {
     {"AFileFormCheck", kAFileFormCheckParams,
      [](MethodDispatch& d, std::vector<Value>& v, Value*) {
        Args a{v};
@@ -346,14 +346,14 @@ class KelvaneRDispatch final : public MethodDispatch {
   KelvaneR obj;
 };
 
-constexpr ParamSpec kRFileFormCheckParams[] = {
+constexpr ParamEntry kRFileFormCheckParams[] = {
     {"strSysPath", kIn},
     {"strPathFile", kIn},
     {"RFilePara", kVarArr},
     {"RFileAuditingList", kStrArr},
 };
 
-constexpr ParamSpec kRFileAuditingParams[] = {
+constexpr ParamEntry kRFileAuditingParams[] = {
     {"strSysPath", kIn},           {"RFilePara", kVarArr},
     {"strRFileG", kStrArr},        {"strRFileN", kStrArr},
     {"strRFileD", kStrArr},        {"strRFileS", kStrArr},
@@ -365,7 +365,7 @@ constexpr ParamSpec kRFileAuditingParams[] = {
 
 KelvaneR& SelfR(MethodDispatch& d) { return static_cast<KelvaneRDispatch&>(d).obj; }
 
-constexpr MethodSpec kKelvaneRMethods[] = {
+constexpr MethodEntry kKelvaneRMethods[] = {
     {"RFileFormCheck", kRFileFormCheckParams,
      [](MethodDispatch& d, std::vector<Value>& v, Value*) {
        Args a{v};
@@ -391,14 +391,14 @@ class KelvaneYDispatch final : public MethodDispatch {
   KelvaneY obj;
 };
 
-constexpr ParamSpec kYfileFormCheckParams[] = {
+constexpr ParamEntry kYfileFormCheckParams[] = {
     {"strSysPath", kIn},
     {"strPathFile", kIn},
     {"YFilePara", kVarArr},
     {"YFileAuditingList", kStrArr},
 };
 
-constexpr ParamSpec kYfileAuditingParams[] = {
+constexpr ParamEntry kYfileAuditingParams[] = {
     {"strSysPath", kIn},          {"YFilePara", kVarArr},
     {"strMonthYearS", kStrArr},   {"strTimesSegmantMaxR", kStrArr},
     {"strElementStartEndDate", kStrArr}, {"strMonthWDF", kStrArr},
@@ -409,7 +409,7 @@ constexpr ParamSpec kYfileAuditingParams[] = {
 
 KelvaneY& SelfY(MethodDispatch& d) { return static_cast<KelvaneYDispatch&>(d).obj; }
 
-constexpr MethodSpec kKelvaneYMethods[] = {
+constexpr MethodEntry kKelvaneYMethods[] = {
     {"YfileFormCheck", kYfileFormCheckParams,
      [](MethodDispatch& d, std::vector<Value>& v, Value*) {
        Args a{v};

@@ -128,7 +128,7 @@ struct LineStyle {
   bool allowAbsent;
 };
 
-bool ParseLinePerDay(FormContext& cx, const BlockSpec& block, const LineStyle& style) {
+bool ParseLinePerDay(FormContext& cx, const BlockLayout& block, const LineStyle& style) {
   Reporter rep{cx, block.element, style.dayInTime, style.m};
   const FormRule rule = RuleFor(block.element, block.kind);
   Widths widths{block.width, block.layout, 0};
@@ -163,7 +163,7 @@ bool ParseLinePerDay(FormContext& cx, const BlockSpec& block, const LineStyle& s
 
 // ---- several lines per day: hourly blocks (2 lines) and hourly wind (4)
 
-bool ParseLinesPerDay(FormContext& cx, const BlockSpec& block, int linesPerDay) {
+bool ParseLinesPerDay(FormContext& cx, const BlockLayout& block, int linesPerDay) {
   Reporter rep{cx, block.element, false, kPlain};
   const FormRule rule = RuleFor(block.element, block.kind);
   for (int d = 1; d <= cx.days; ++d) {
@@ -202,7 +202,7 @@ bool ParseLinesPerDay(FormContext& cx, const BlockSpec& block, int linesPerDay) 
 // ---- cloud height and cloud form: records per observation time separated
 // by ",", one line per day or four lines per day (24 hourly records)
 
-bool ParseCloudBlock(FormContext& cx, const BlockSpec& block) {
+bool ParseCloudBlock(FormContext& cx, const BlockLayout& block) {
   Reporter rep{cx, block.element, true, kPlain};
   const int k = block.count1;
   for (int d = 1; d <= cx.days; ++d) {
@@ -248,7 +248,7 @@ bool ParseCloudBlock(FormContext& cx, const BlockSpec& block) {
 // ---- weather phenomena: one line of free text per day; its content is
 // checked by the weather audit
 
-bool ParseWeatherLines(FormContext& cx, const SegmentSpec& seg, const BlockSpec& block) {
+bool ParseWeatherLines(FormContext& cx, const SegmentLayout& seg, const BlockLayout& block) {
   for (int d = 1; d <= cx.days; ++d) {
     std::string_view line;
     if (!cx.Next(line)) cx.Fatal(seg.fatalMessage, seg.fatalElement, "", seg.indicatorName);
@@ -265,7 +265,7 @@ bool ParseWeatherLines(FormContext& cx, const SegmentSpec& seg, const BlockSpec&
 
 }  // namespace
 
-bool ParseBlock(FormContext& cx, const SegmentSpec& seg, const BlockSpec& block) {
+bool ParseBlock(FormContext& cx, const SegmentLayout& seg, const BlockLayout& block) {
   switch (block.kind) {
     case BlockKind::Daily:
       return ParseLinePerDay(cx, block, {kPlain, false, true});

@@ -89,7 +89,7 @@ void CheckControlSection(FormContext& cx) {
     return;
   }
 
-  for (const SegmentSpec& seg : Segments()) {
+  for (const SegmentLayout& seg : Segments()) {
     const size_t k = static_cast<size_t>(seg.classIndex);
     if (!cx.Next(line) || line.size() < 2 || line[0] != 'Q' || line[1] != seg.letter)
       cx.Fatal(kMsgFileFormatFatal, seg.fatalElement, "", seg.qcIndicatorName);
@@ -97,14 +97,14 @@ void CheckControlSection(FormContext& cx) {
       cx.Add(msg::kQcModeMismatch, seg.fatalElement, "", "", seg.qcIndicatorName);
     // The blocks follow the data section's code, so that each
     // quality-control block lines up with the data block it describes.
-    const ModeSpec* mode = FindMode(seg, cx.codes[k], /*qcOnly=*/true);
+    const ModeLayout* mode = FindMode(seg, cx.codes[k], /*qcOnly=*/true);
     if (!mode) {
       if (!EndsWith(cx.codes[k], '='))
         cx.Fatal(kMsgDataFileFormatFatal, seg.fatalElement, "", seg.qcIndicatorName);
       continue;
     }
     size_t b = 0;
-    for (const BlockSpec& block : mode->blocks) {
+    for (const BlockLayout& block : mode->blocks) {
       const bool held = b < FormContext::kMaxBlocks ? cx.present[k][b] : true;
       ++b;
       if (block.qcCodes > 0) ParseQualityControlBlock(cx, block.qcCodes, block.element, held);

@@ -9,7 +9,7 @@ namespace {
 
 // Whether the segment's mode code agrees with the header's mode flag of the
 // element and with the station type.
-bool ModeRuleHolds(const FormContext& cx, const SegmentSpec& seg, std::string_view code) {
+bool ModeRuleHolds(const FormContext& cx, const SegmentLayout& seg, std::string_view code) {
   const char flag = cx.header.flag[static_cast<size_t>(seg.classIndex)];
   const bool none = code == "=";
   const bool manualStation = cx.header.manualStation;
@@ -42,7 +42,7 @@ bool ModeRuleHolds(const FormContext& cx, const SegmentSpec& seg, std::string_vi
 }  // namespace
 
 void CheckDataSection(FormContext& cx) {
-  for (const SegmentSpec& seg : Segments()) {
+  for (const SegmentLayout& seg : Segments()) {
     const size_t k = static_cast<size_t>(seg.classIndex);
     cx.present[k].fill(true);
     std::string_view indicator;
@@ -63,7 +63,7 @@ void CheckDataSection(FormContext& cx) {
       cx.Add(seg.ruleMessage, seg.ruleElement, "", "", seg.indicatorName);
     }
 
-    const ModeSpec* mode = FindMode(seg, code);
+    const ModeLayout* mode = FindMode(seg, code);
     if (!mode) {
       if (EndsWith(code, '=')) continue;
       cx.Fatal(seg.fatalMessage, seg.fatalElement, "", seg.indicatorName);
@@ -71,7 +71,7 @@ void CheckDataSection(FormContext& cx) {
     if (!mode->baseStationOnlyMessage.empty() && cx.header.baseStation == false)
       cx.Fatal(mode->baseStationOnlyMessage, seg.fatalElement, "", seg.indicatorName);
     size_t b = 0;
-    for (const BlockSpec& block : mode->blocks) {
+    for (const BlockLayout& block : mode->blocks) {
       const bool held = ParseBlock(cx, seg, block);
       if (b < FormContext::kMaxBlocks) cx.present[k][b] = held;
       ++b;

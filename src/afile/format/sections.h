@@ -28,7 +28,7 @@ void CheckAppendix(FormContext& cx);
 
 // Block parsers of the data section; each returns whether the block held
 // data (false for a block written "=" or "0=").
-bool ParseBlock(FormContext& cx, const SegmentSpec& seg, const BlockSpec& block);
+bool ParseBlock(FormContext& cx, const SegmentLayout& seg, const BlockLayout& block);
 // The quality-control block of one data block.
 void ParseQualityControlBlock(FormContext& cx, int count, std::string_view element,
                               bool dataPresent);
