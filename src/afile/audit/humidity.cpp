@@ -311,8 +311,10 @@ void CheckDailyMinimum(AuditContext& cx, const Grid& strU, const ColumnLabels& l
   int64_t min = 99999;
   int minColumn = 0;
   for (int c = 1; c <= fixedColumns; ++c) {
+    // Only well-formed values take part (a malformed or missing cell has its
+    // format finding and is read by no further rule).
     const Cell v = HumidityCell(strU(day, c));
-    if (!HoldsReading(v)) continue;
+    if (!v.WellFormed()) continue;
     const int64_t x = v.Whole();
     if (x < min) {
       min = x;
