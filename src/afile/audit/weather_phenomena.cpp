@@ -329,7 +329,10 @@ class WeatherPass {
       carriedThunderDirection_.swap(todayThunderDirection_);
     } else {
       carriedThunderEnd_ = kUnknownMinutes;
-      carriedThunderDirection_.assign("-");
+      // clear + push_back rather than assign("-"): GCC 12 at -O3 gives a
+      // false -Wrestrict warning for the short assign.
+      carriedThunderDirection_.clear();
+      carriedThunderDirection_.push_back('-');
     }
   }
 
