@@ -4,20 +4,16 @@
 
 #include <gtest/gtest.h>
 #include <iconv.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "afile_test_builder.h"
-#include "host/sample_sysdir.h"
 #include "kelvane/kelvane.h"
+#include "scratch_dir.h"
 
 namespace kelvane::testing {
-
-namespace fs = std::filesystem;
 
 // One finding as the tests compare it.
 struct Row {
@@ -42,42 +38,10 @@ struct CheckResult {
 
 // A folder of its own below the temporary directory, with the sample system
 // directory written once per process.
-class AFileDir {
+class AFileDir : public ScratchDir {
  public:
-  AFileDir() {
-    static int counter = 0;
-    dir_ = fs::temp_directory_path() /
-           ("kelvane_afile_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-    fs::create_directories(dir_);
-  }
-  ~AFileDir() {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  // The sample system directory, written on first use and removed when the
-  // test program ends.
-  static const std::string& SysPath() {
-    struct SysDir {
-      fs::path dir = fs::temp_directory_path() /
-                     ("kelvane_afile_sys_" + std::to_string(::getpid()));
-      std::string path;
-      SysDir() {
-        host::WriteSampleSystemDirectory(dir.string());
-        path = dir.string() + "/";
-      }
-      ~SysDir() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-      }
-    };
-    static const SysDir sys;
-    return sys.path;
-  }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  const fs::path& dir() const { return dir_; }
-
- private:
-  fs::path dir_;
+  AFileDir() : ScratchDir("kelvane_afile") {}
+  static const std::string& SysPath() { return SampleSystemPath(); }
 };
 
 // The text in the GB18030 code page.

@@ -3,7 +3,6 @@
 // public AFileAuditing call (no-rule-set notice, merge, failures).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,9 +17,11 @@
 #include "afile/audit/predicates.h"
 #include "afile/audit/rules.h"
 #include "afile/audit/toolkit.h"
+#include "audit_test_support.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "kelvane/kelvane.h"
+#include "scratch_dir.h"
 
 namespace kelvane::afile::audit {
 namespace {
@@ -31,23 +32,10 @@ namespace fs = std::filesystem;
 // A scratch folder per test, holding a system directory with its own
 // SysLib.mdb (SQLite) and the data files.
 
-class Scratch {
+class Scratch : public kelvane::testing::ScratchDir {
  public:
-  Scratch() {
-    static int counter = 0;
-    dir_ = fs::temp_directory_path() /
-           ("kelvane_driver_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-    fs::create_directories(dir_);
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  std::string SysPath() const { return (dir_ / "sys").string() + "/"; }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
- private:
-  fs::path dir_;
+  Scratch() : ScratchDir("kelvane_driver") {}
+  std::string SysPath() const { return Path("sys") + "/"; }
 };
 
 // One rule record: station number and the stored texts of chosen value
@@ -411,7 +399,8 @@ TEST(AuditToolkitTest, HourNeighboursCrossDayEnds) {
     EXPECT_EQ(n.after->text, c.after);
   }
   // Four observations a day have no hour neighbours.
-  EXPECT_FALSE(NeighboursOf(Grid(Cells(2, 6, {})), 2, 2));
+  const StringArray four = Cells(2, 6, {});
+  EXPECT_FALSE(NeighboursOf(Grid(four), 2, 2));
 }
 
 TEST(AuditToolkitTest, GridReadsAbsentOutsideAndIgnoresRowZero) {
@@ -424,22 +413,15 @@ TEST(AuditToolkitTest, GridReadsAbsentOutsideAndIgnoresRowZero) {
   EXPECT_EQ(g(2, 3).value, 17);
   EXPECT_TRUE(g(0, 0).Absent());
   EXPECT_TRUE(g(3, 1).Absent());
-  EXPECT_TRUE(Grid(StringArray()).Empty());
+  const StringArray none;
+  EXPECT_TRUE(Grid(none).Empty());
 }
 
-class ToolkitFindingsTest : public ::testing::Test {
+class ToolkitFindingsTest : public ::testing::Test, protected kelvane::testing::AuditInputs {
  protected:
-  ToolkitFindingsTest() { rules.Reset(); }
   std::vector<AuditList::Row> Rows() const { return list.rows(); }
 
-  VariantArray para = VariantArray::Vector(1, 52);
-  StringArray cls = StringArray::Vector(1, 20);
-  VariantArray sysLib;
-  std::string wind;
-  JFileData jfile;
-  AuditRules rules;
-  AuditList list;
-  AuditContext cx{para, cls, rules, sysLib, wind, jfile, false, list};
+  AuditContext cx = Context();
 };
 
 TEST_F(ToolkitFindingsTest, FormatExtremesAndInterpolation) {
@@ -488,7 +470,7 @@ TEST_F(ToolkitFindingsTest, ContextReadsParametersAndModeCodes) {
   cls(1) = "3";
   cls(8) = "0=";
   cls(9) = "";
-  AuditContext c(para, cls, rules, sysLib, wind, jfile, true, list);
+  AuditContext c = Context(true);
   EXPECT_EQ(c.Year(), 2012);
   EXPECT_EQ(c.Month(), 3);
   EXPECT_EQ(c.DaysInMonth(), 31);

@@ -2,58 +2,30 @@
 // against the forms, time labels, measured cloud height; and the sample
 // station files, which must pass without a finding.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "afile/audit/audits.h"
 #include "afile/audit/clouds.h"
 #include "afile/audit/toolkit.h"
+#include "audit_test_support.h"
 #include "host/decoder.h"
-#include "host/sample_afile.h"
-#include "host/sample_stations.h"
-#include "host/sample_sysdir.h"
-#include "kelvane/kelvane.h"
 
 namespace kelvane::afile::audit {
 namespace {
 
-struct Finding {
-  std::string message, element, related, day, time, level;
-  bool operator==(const Finding&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Finding& f) {
-  return os << "{" << f.message << " | " << f.element << " | " << f.related << " | " << f.day
-            << " | " << f.time << " | " << f.level << "}";
-}
-
-std::vector<Finding> Findings(const AuditList& list) {
-  std::vector<Finding> out;
-  for (const AuditList::Row& r : list.rows()) {
-    EXPECT_EQ(r[5], "");  // audit findings carry no line
-    out.push_back({r[0], r[1], r[2], r[3], r[4], r[6]});
-  }
-  return out;
-}
-
-StringArray Filled(long days, long columns, const char* text) {
-  StringArray a = StringArray::Matrix(1, days, 1, columns);
-  for (long d = 1; d <= days; ++d)
-    for (long c = 1; c <= columns; ++c) a(d, c) = text;
-  return a;
-}
+using kelvane::testing::AuditInputs;
+using kelvane::testing::Filled;
+using kelvane::testing::Finding;
+using kelvane::testing::Findings;
 
 // A station at 39°52'N 116°28'E in March 2012 with sunshine observed. The
 // arrays start with no cloud observation (empty), visibility and hourly
 // sunshine absent ("-").
-class CloudAuditTest : public ::testing::Test {
+class CloudAuditTest : public ::testing::Test, protected AuditInputs {
  protected:
   CloudAuditTest() {
-    rules.Reset();
     para(2) = "2012";
     para(3) = "03";
     para(4) = "31";
@@ -73,18 +45,12 @@ class CloudAuditTest : public ::testing::Test {
   }
 
   std::vector<Finding> Run() {
-    AuditList list;
-    AuditContext cx(para, cls, rules, sysLib, wind, jfile, false, list);
+    list.Clear();
+    AuditContext cx = Context();
     AuditClouds(cx, Grid(nn), Grid(nl), Grid(cc), Grid(v), Grid(w), Grid(zjss));
     return Findings(list);
   }
 
-  VariantArray para = VariantArray::Vector(1, 52);
-  StringArray cls = StringArray::Vector(1, 20);
-  VariantArray sysLib;
-  std::string wind;
-  JFileData jfile;
-  AuditRules rules;
   StringArray nn, nl, cc, v, w, zjss;
 };
 
@@ -355,8 +321,7 @@ TEST_F(CloudAuditTest, CloudHeightFormat) {
   h(1, 2) = "";
   h(1, 3) = "SC";
   h(2, 24) = "XX800";
-  AuditList list;
-  AuditContext cx(para, cls, rules, sysLib, wind, jfile, false, list);
+  AuditContext cx = Context();
   AuditCloudHeight(cx, Grid(h));
   EXPECT_EQ(Findings(list), (std::vector<Finding>{{"记录格式错误", "实测云高", "", "1", "23", kE},
                                                   {"记录格式错误", "实测云高", "", "2", "20", kE}}));
@@ -371,26 +336,14 @@ TEST_F(CloudAuditTest, CloudHeightFormat) {
 // ---------------------------------------------------------------- sample files
 
 TEST(CloudAuditSample, SampleStationFilesPass) {
-  namespace fs = std::filesystem;
-  const fs::path root =
-      fs::temp_directory_path() / ("kelvane_audit_clouds_" + std::to_string(::getpid()));
-  host::WriteSampleSystemDirectory(root.string());
-  const std::vector<std::string> files = host::WriteSampleStationFiles(root.string());
-  ASSERT_EQ(files.size(), 6u);
-  for (const std::string& path : files) {
+  const kelvane::testing::SampleStationDir samples;
+  ASSERT_EQ(samples.files().size(), 6u);
+  for (const std::string& path : samples.files()) {
     SCOPED_TRACE(path);
-    KelvaneA a;
-    VariantArray para = VariantArray::Vector(1, 52);
-    StringArray cls = StringArray::Vector(1, 20);
-    StringArray checkList;
-    ASSERT_TRUE(a.AFileFormCheck(root.string() + "/", path, para, cls, checkList).ok());
+    AuditInputs in;
     host::DecodedAFile d;
-    host::DecodeAFile(path, para, cls, d);
-    AuditRules rules;
-    rules.Reset();
-    JFileData jfile;
-    AuditList list;
-    AuditContext cx(para, cls, rules, d.SysLib, d.strManualWindV, jfile, false, list);
+    ASSERT_TRUE(kelvane::testing::DecodeSample(samples.SysPath(), path, in, d));
+    AuditContext cx = in.Context(d);
     // The files carry clouds with forms, so the audit has something to read.
     ASSERT_TRUE(cx.Present(8));
     long withForms = 0;
@@ -400,10 +353,8 @@ TEST(CloudAuditSample, SampleStationFilesPass) {
     AuditClouds(cx, Grid(d.strNN), Grid(d.strNL), Grid(d.strCC), Grid(d.strV), Grid(d.strw),
                   Grid(d.strZJSS));
     if (cx.Present(7)) AuditCloudHeight(cx, Grid(d.strH));
-    EXPECT_EQ(Findings(list), std::vector<Finding>{});
+    EXPECT_EQ(Findings(in.list), std::vector<Finding>{});
   }
-  std::error_code ec;
-  fs::remove_all(root, ec);
 }
 
 }  // namespace

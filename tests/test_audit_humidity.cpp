@@ -3,10 +3,8 @@
 // humidity with its daily minimum and the minute data; and the sample
 // station files, which pass them without a finding.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,11 +12,10 @@
 #include "afile/audit/audits.h"
 #include "afile/audit/rules.h"
 #include "afile/audit/toolkit.h"
+#include "audit_test_support.h"
 #include "common/formulas.h"
 #include "common/text.h"
 #include "host/decoder.h"
-#include "host/sample_afile.h"
-#include "host/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
 namespace kelvane::afile::audit {
@@ -38,12 +35,7 @@ std::string Lines(const std::vector<std::string>& v) {
   return s;
 }
 
-StringArray Filled(long days, long columns, const std::string& text) {
-  StringArray a = StringArray::Matrix(1, days, 1, columns);
-  for (long d = 1; d <= days; ++d)
-    for (long c = 1; c <= columns; ++c) a(d, c) = text;
-  return a;
-}
+using kelvane::testing::Filled;
 
 // The call's parameters around the element arrays: rule entries 13..17,
 // station type, ventilation code, station settings, minute data.
@@ -568,36 +560,23 @@ TEST(AuditRelativeHumidityTest, MinimumAgainstFixedHoursAndPreviousDay) {
 // The sample station files
 
 TEST(AuditHumiditySampleTest, SampleFilesPass) {
-  namespace fs = std::filesystem;
-  const fs::path root =
-      fs::temp_directory_path() / ("kelvane_audit_humidity_" + std::to_string(::getpid()));
-  host::WriteSampleSystemDirectory(root.string());
-  const std::string sys = root.string() + "/";
-  const std::vector<std::string> files = host::WriteSampleStationFiles(root.string());
-  ASSERT_EQ(files.size(), 6u);
-  for (const std::string& path : files) {
+  const kelvane::testing::SampleStationDir samples;
+  const std::string sys = samples.SysPath();
+  ASSERT_EQ(samples.files().size(), 6u);
+  for (const std::string& path : samples.files()) {
     SCOPED_TRACE(path);
-    KelvaneA a;
-    VariantArray para = VariantArray::Vector(1, 52);
-    StringArray cls = StringArray::Vector(1, 20);
-    StringArray formList;
-    ASSERT_TRUE(a.AFileFormCheck(sys, path, para, cls, formList).ok());
+    kelvane::testing::AuditInputs in;
     host::DecodedAFile d;
-    host::DecodeAFile(path, para, cls, d);
-    AuditRules rules;
-    ASSERT_TRUE(LoadAuditRules(sys, para(7).Text(), para(3).Text(), rules));
-    JFileData jfile;
-    AuditList list;
-    AuditContext cx(para, cls, rules, d.SysLib, d.strManualWindV, jfile, false, list);
+    ASSERT_TRUE(kelvane::testing::DecodeSample(sys, path, in, d));
+    ASSERT_TRUE(LoadAuditRules(sys, in.para(7).Text(), in.para(3).Text(), in.rules));
+    AuditContext cx = in.Context(d);
     const Grid P(d.strP), T(d.strT), I(d.strI), E(d.strE), U(d.strU), TD(d.strTD), w(d.strw);
     AuditPsychrometry(cx, P, T, I, E, U, TD, w);
     AuditAgainstAirTemperature(cx, E, T, "水汽压", 15);
-    AuditRelativeHumidity(cx, U, jfile.humidity, false);
+    AuditRelativeHumidity(cx, U, in.jfile.humidity, false);
     AuditAgainstAirTemperature(cx, TD, T, "露点温度", 16);
-    EXPECT_EQ(Show(list), "");
+    EXPECT_EQ(Show(in.list), "");
   }
-  std::error_code ec;
-  fs::remove_all(root, ec);
 }
 
 }  // namespace

@@ -3,12 +3,9 @@
 // findings in order), the minute-data extremes, and the sample station files
 // passing without a finding.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,27 +13,17 @@
 #include "afile/audit/minute_extremes.h"
 #include "afile/audit/rules.h"
 #include "afile/audit/toolkit.h"
+#include "audit_test_support.h"
 #include "common/pressure.h"
 #include "host/decoder.h"
 #include "host/sample_afile.h"
 #include "host/sample_stations.h"
-#include "host/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
 namespace kelvane::afile::audit {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Finding {
-  std::string message, element, related, day, time, level;
-  bool operator==(const Finding&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Finding& f) {
-  return os << "{" << f.message << " | " << f.element << " | " << f.related << " | " << f.day
-            << " | " << f.time << " | " << f.level << "}";
-}
+using kelvane::testing::Finding;
 
 constexpr const char* kE = "错误";
 constexpr const char* kS = "可疑";
@@ -65,7 +52,7 @@ std::vector<std::string> Repeat(const std::string& v, size_t n, std::vector<std:
 
 // The call's parameters: an automatic station near 39.5° N, 116.3° E, March
 // 2012, with rule values that the base arrays below keep well inside.
-class Call {
+class Call : public kelvane::testing::AuditInputs {
  public:
   Call() {
     para(2) = Variant("2012");
@@ -76,7 +63,6 @@ class Call {
     para(11) = Variant("32.8");
     para(16) = Variant("4");
     para(17) = Variant("自动站");
-    rules.Reset();
     const std::vector<std::pair<int, const char*>> values = {
         {1, "10600"}, {2, "8950"}, {3, "150"}, {4, "50"}, {5, "150"}, {6, "50"},
         {7, "400"},   {8, "-300"}, {9, "150"}, {10, "50"}, {11, "150"}, {12, "50"},
@@ -87,26 +73,12 @@ class Call {
   }
 
   AuditContext& Context() {
-    context.reset(new AuditContext(para, cls, rules, sysLib, wind, jfile, false, list));
+    context.reset(new AuditContext(AuditInputs::Context()));
     return *context;
   }
 
-  std::vector<Finding> Findings() const {
-    std::vector<Finding> out;
-    for (const AuditList::Row& r : list.rows()) {
-      EXPECT_EQ(r[5], "");  // audit findings carry no line
-      out.push_back({r[0], r[1], r[2], r[3], r[4], r[6]});
-    }
-    return out;
-  }
+  std::vector<Finding> Findings() const { return kelvane::testing::Findings(list); }
 
-  VariantArray para = VariantArray::Vector(1, 52);
-  StringArray cls = StringArray::Vector(1, 20);
-  AuditRules rules;
-  VariantArray sysLib;
-  std::string wind;
-  JFileData jfile;
-  AuditList list;
   std::unique_ptr<AuditContext> context;
 };
 
@@ -450,7 +422,8 @@ TEST(CompareWithJFileTest, StationPressure) {
       j(d, 10) = hour6;
     }
     for (const Edit& e : c.minutes) j(e.day, e.column) = e.text;
-    CompareWithJFile(call.Context(), Grid(Days(2, 28, PressureDay(), c.edits)), j, P);
+    const StringArray values = Days(2, 28, PressureDay(), c.edits);
+    CompareWithJFile(call.Context(), Grid(values), j, P);
     EXPECT_EQ(call.Findings(), c.expected);
   }
 }
@@ -461,13 +434,15 @@ TEST(CompareWithJFileTest, TemperatureRecordsAreComparedAsNumbers) {
   StringArray j = StringArray::Matrix(1, 31, 1, 24);
   j(1, 19) = MinuteHour("0250", {{37, "0253"}});   // hour 15
   j(1, 10) = MinuteHour("-051", {{5, "-052"}});    // hour 6
-  Grid t(Days(1, 28, Repeat("0250", 24, {"0253", "1437", "-052", "0505"})));
+  const StringArray values = Days(1, 28, Repeat("0250", 24, {"0253", "1437", "-052", "0505"}));
+  Grid t(values);
   CompareWithJFile(call.Context(), t, j, T);
   EXPECT_EQ(call.Findings(), std::vector<Finding>{});
 
   // Only arrays with the times of the extremes are compared.
   Call four;
-  CompareWithJFile(four.Context(), Grid(Days(1, 6, {"1", "2", "3", "4", "999", "-999"})), j, T);
+  const StringArray fourValues = Days(1, 6, {"1", "2", "3", "4", "999", "-999"});
+  CompareWithJFile(four.Context(), Grid(fourValues), j, T);
   EXPECT_EQ(four.Findings(), std::vector<Finding>{});
 }
 
@@ -600,23 +575,18 @@ TEST(AuditSeaLevelPressureTest, Recomputation) {
 // The sample station files
 
 TEST(PressureTemperatureSampleTest, SampleStationFilesPass) {
-  const fs::path root =
-      fs::temp_directory_path() / ("kelvane_audit_pt_" + std::to_string(::getpid()));
-  host::WriteSampleSystemDirectory(root.string());
-  const std::string sys = root.string() + "/";
-  host::WriteSampleStationFiles(root.string());
+  const kelvane::testing::SampleStationDir samples;
+  const std::string sys = samples.SysPath();
   int files = 0;
   for (const host::SampleStation& st : host::SampleStations()) {
     for (int month : {2, 3}) {
-      const std::string path = (root / "data" / host::SampleAFileName(st, 2012, month)).string();
+      const std::string path =
+          (samples.root() / "data" / host::SampleAFileName(st, 2012, month)).string();
       SCOPED_TRACE(path);
       Call call;
-      KelvaneA a;
-      StringArray list;
-      ASSERT_TRUE(a.AFileFormCheck(sys, path, call.para, call.cls, list).ok());
-      ASSERT_TRUE(call.para(6).Truth());
       host::DecodedAFile d;
-      host::DecodeAFile(path, call.para, call.cls, d);
+      ASSERT_TRUE(kelvane::testing::DecodeSample(sys, path, call, d));
+      ASSERT_TRUE(call.para(6).Truth());
       ASSERT_TRUE(LoadAuditRules(sys, call.para(7).Text(), call.para(3).Text(), call.rules));
       AuditContext& cx = call.Context();
       const Grid P(d.strP), T(d.strT), D0(d.strD0), GLT(d.strGLT), P0(d.strP0), w(d.strw);
@@ -633,8 +603,6 @@ TEST(PressureTemperatureSampleTest, SampleStationFilesPass) {
     }
   }
   EXPECT_EQ(files, 6);
-  std::error_code ec;
-  fs::remove_all(root, ec);
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 // thunderstorm rule, the month flags, the mountain station, the early end
 // of the audit, the failure handling of its steps, and the sample files.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
@@ -13,18 +11,16 @@
 #include "afile/audit/audits.h"
 #include "afile/audit/weather_phenomena.h"
 #include "afile/audit/weather_text.h"
+#include "audit_test_support.h"
 #include "common/error.h"
 #include "host/decoder.h"
-#include "host/sample_afile.h"
 #include "host/sample_stations.h"
-#include "host/sample_sysdir.h"
 #include "host/sample_weather.h"
 #include "kelvane/kelvane.h"
 
 namespace kelvane::afile::audit {
 namespace {
 
-namespace fs = std::filesystem;
 using W = WeatherSyntax;
 
 }  // namespace
@@ -213,12 +209,9 @@ struct AuditCase {
   bool mountain = false;
 };
 
-class WeatherAudit : public ::testing::Test {
+class WeatherAudit : public ::testing::Test, protected kelvane::testing::AuditInputs {
  protected:
-  WeatherAudit() {
-    rules.Reset();
-    cls(11) = "0";
-  }
+  WeatherAudit() { cls(11) = "0"; }
 
   // Audits one text per day and returns the findings, checking the columns
   // every finding of this audit shares.
@@ -226,7 +219,7 @@ class WeatherAudit : public ::testing::Test {
     list.Clear();
     StringArray w = StringArray::Matrix(1, static_cast<long>(days.size()), 1, 1);
     for (size_t d = 0; d < days.size(); ++d) w(static_cast<long>(d) + 1, 1) = days[d];
-    AuditContext cx(para, cls, rules, sysLib, wind, jfile, mountain, list);
+    AuditContext cx = Context(mountain);
     const Grid none;
     AuditWeatherPhenomena(cx, Grid(w), none, none, none, none, none, none, none, none, none,
                           none, mountain);
@@ -248,16 +241,7 @@ class WeatherAudit : public ::testing::Test {
       EXPECT_EQ(Run(c.days, c.mountain), c.findings);
     }
   }
-
-  VariantArray para = VariantArray::Vector(1, 52);
-  StringArray cls = StringArray::Vector(1, 20);
-  VariantArray sysLib;
-  std::string wind;
-  JFileData jfile;
-  AuditRules rules;
-  AuditList list;
 };
-
 
 
 TEST_F(WeatherAudit, WholeTextAndRecords) {
@@ -482,56 +466,34 @@ TEST(WeatherSamples, WriterTextsParseAndPass) {
         day.Parse(w(d, 1));
         EXPECT_TRUE(day.issues().empty()) << s.id << " " << month << "/" << d << " " << w(d, 1);
       }
-      VariantArray para = VariantArray::Vector(1, 52);
-      StringArray cls = StringArray::Vector(1, 20);
-      VariantArray sysLib;
-      std::string wind;
-      JFileData jfile;
-      AuditRules rules;
-      rules.Reset();
-      AuditList list;
-      AuditContext cx(para, cls, rules, sysLib, wind, jfile, false, list);
+      kelvane::testing::AuditInputs in;
+      AuditContext cx = in.Context();
       const Grid none;
       AuditWeatherPhenomena(cx, Grid(w), none, none, none, none, none, none, none, none, none,
                             none, false);
-      for (const AuditList::Row& r : list.rows())
+      for (const AuditList::Row& r : in.list.rows())
         ADD_FAILURE() << s.id << " " << month << "/" << r[3] << ": " << r[0];
     }
 }
 
 // The sample station files, decoded as a host decodes them, pass the audit.
 TEST(WeatherSamples, DecodedStationFilesPass) {
-  const fs::path root =
-      fs::temp_directory_path() / ("kelvane_weather_samples_" + std::to_string(::getpid()));
-  host::WriteSampleSystemDirectory(root.string());
-  const std::vector<std::string> files = host::WriteSampleStationFiles(root.string());
-  ASSERT_EQ(files.size(), 6u);
-  for (const std::string& path : files) {
+  const kelvane::testing::SampleStationDir samples;
+  ASSERT_EQ(samples.files().size(), 6u);
+  for (const std::string& path : samples.files()) {
     SCOPED_TRACE(path);
-    KelvaneA a;
-    VariantArray para = VariantArray::Vector(1, 52);
-    StringArray cls = StringArray::Vector(1, 20);
-    StringArray formList;
-    ASSERT_TRUE(a.AFileFormCheck(root.string() + "/", path, para, cls, formList).ok());
+    kelvane::testing::AuditInputs in;
     host::DecodedAFile d;
-    host::DecodeAFile(path, para, cls, d);
-
-    VariantArray sysLib;
-    std::string wind;
-    JFileData jfile;
-    AuditRules rules;
-    rules.Reset();
-    AuditList list;
-    AuditContext cx(para, cls, rules, sysLib, wind, jfile, false, list);
+    ASSERT_TRUE(kelvane::testing::DecodeSample(samples.SysPath(), path, in, d));
+    AuditContext cx = in.Context();
     const Grid none;
     AuditWeatherPhenomena(cx, Grid(d.strw), Grid(d.strT), Grid(d.strU), Grid(d.strNN),
                           Grid(d.strCC), Grid(d.strV), Grid(d.strR), Grid(d.strFDFF),
                           Grid(d.strD0), Grid(d.strDYF), Grid(d.strZJRR), false);
-    for (const AuditList::Row& r : list.rows()) ADD_FAILURE() << "day " << r[3] << ": " << r[0];
+    for (const AuditList::Row& r : in.list.rows())
+      ADD_FAILURE() << "day " << r[3] << ": " << r[0];
     EXPECT_GT(d.strw.UBound(1), 27);
   }
-  std::error_code ec;
-  fs::remove_all(root, ec);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // compared with the record the file holds at that place.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -19,9 +18,9 @@
 #include "common/text.h"
 #include "host/decoder.h"
 #include "host/sample_afile.h"
-#include "host/sample_sysdir.h"
 #include "host/sample_weather.h"
 #include "kelvane/kelvane.h"
+#include "scratch_dir.h"
 
 namespace kelvane::host {
 namespace {
@@ -184,31 +183,10 @@ Built Build(const Recipe& r) {
 
 // ---------------------------------------------------------------- running
 
-class Dir {
+class Dir : public kelvane::testing::ScratchDir {
  public:
-  Dir() {
-    static int n = 0;
-    dir_ = fs::temp_directory_path() /
-           ("kelvane_decoder_" + std::to_string(::getpid()) + "_" + std::to_string(++n));
-    fs::create_directories(dir_);
-  }
-  ~Dir() {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  static const std::string& Sys() {
-    static const std::string sys = [] {
-      const fs::path p = fs::temp_directory_path() /
-                         ("kelvane_decoder_sys_" + std::to_string(::getpid()));
-      WriteSampleSystemDirectory(p.string());
-      return p.string() + "/";
-    }();
-    return sys;
-  }
-
- private:
-  fs::path dir_;
+  Dir() : ScratchDir("kelvane_decoder") {}
+  static const std::string& Sys() { return kelvane::testing::SampleSystemPath(); }
 };
 
 struct Decoded {

@@ -60,11 +60,8 @@ int32_t CountSeparators(std::string_view text, std::string_view sep) {
   return count;
 }
 
-namespace {
-
-// Parses the leading number of t; returns the value and whether any digit was
-// seen.
-double ParseLeading(std::string_view t, bool* anyDigit, size_t* consumed) {
+ParsedNumber ParseNumber(std::string_view t) {
+  ParsedNumber r;
   size_t i = 0;
   while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
   bool neg = false;
@@ -92,19 +89,21 @@ double ParseLeading(std::string_view t, bool* anyDigit, size_t* consumed) {
     }
     if (fd || digits) {
       v += frac;
-      digits = digits || fd;
+      digits = true;
+      r.decimalPoint = true;
       i = j;
     }
   }
-  if (anyDigit) *anyDigit = digits;
-  if (consumed) *consumed = i;
-  if (!digits) return 0;
-  return neg ? -v : v;
+  r.anyDigit = digits;
+  r.consumed = i;
+  if (!digits) return r;
+  r.value = neg ? -v : v;
+  while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
+  r.wholeText = i == t.size();
+  return r;
 }
 
-}  // namespace
-
-double LeadingNumber(std::string_view text) { return ParseLeading(text, nullptr, nullptr); }
+double LeadingNumber(std::string_view text) { return ParseNumber(text).value; }
 
 int64_t LeadingInteger(std::string_view text) {
   double v = LeadingNumber(text);
@@ -113,14 +112,7 @@ int64_t LeadingInteger(std::string_view text) {
   return static_cast<int64_t>(v);
 }
 
-bool IsNumericText(std::string_view text) {
-  bool any = false;
-  size_t used = 0;
-  ParseLeading(text, &any, &used);
-  if (!any) return false;
-  while (used < text.size() && (text[used] == ' ' || text[used] == '\t')) ++used;
-  return used == text.size();
-}
+bool IsNumericText(std::string_view text) { return ParseNumber(text).wholeText; }
 
 size_t CharCount(std::string_view s) {
   size_t n = 0;

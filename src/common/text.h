@@ -1,6 +1,7 @@
 // Shared text and number helpers used by all checks and audits.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,6 +25,18 @@ int32_t CountSeparators(std::string_view text, std::string_view separator);
 // Canonical form of a latitude or longitude text: degrees without leading
 // zeros, ".", minutes with at least two digits, hemisphere letter.
 std::string NormalizeCoordinate(std::string_view text);
+
+// The leading number of a text, read in one pass without allocating:
+// leading blanks (spaces, tabs) skipped, an optional sign, digits with an
+// optional decimal part ("5.", ".5" and "5.5", not a lone ".").
+struct ParsedNumber {
+  double value = 0;           // 0 when there is no digit
+  size_t consumed = 0;        // characters read up to the number's end
+  bool anyDigit = false;      // a number was read
+  bool decimalPoint = false;  // the number has a decimal part
+  bool wholeText = false;     // a number with only blanks after it
+};
+ParsedNumber ParseNumber(std::string_view text);
 
 // Value of the leading number of a text: leading blanks skipped, an optional
 // sign, digits with an optional decimal part; 0 when there is none.

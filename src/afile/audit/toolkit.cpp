@@ -23,45 +23,10 @@ Cell ParseCell(std::string_view t) {
   if (t.empty() || t == "-") return c;  // Absent
   c.kind = CellKind::Text;
 
-  // The grammar and arithmetic of LeadingNumber / IsNumericText, in one pass.
-  size_t i = 0;
-  const size_t n = t.size();
-  while (i < n && (t[i] == ' ' || t[i] == '\t')) ++i;
-  bool neg = false;
-  if (i < n && (t[i] == '+' || t[i] == '-')) {
-    neg = t[i] == '-';
-    ++i;
-  }
-  double v = 0;
-  bool digits = false;
-  while (i < n && t[i] >= '0' && t[i] <= '9') {
-    v = v * 10 + (t[i] - '0');
-    digits = true;
-    ++i;
-  }
-  bool point = false;
-  if (i < n && t[i] == '.') {
-    size_t j = i + 1;
-    double scale = 0.1;
-    double frac = 0;
-    bool fd = false;
-    while (j < n && t[j] >= '0' && t[j] <= '9') {
-      frac += (t[j] - '0') * scale;
-      scale /= 10;
-      fd = true;
-      ++j;
-    }
-    if (fd || digits) {
-      v += frac;
-      digits = true;
-      point = true;
-      i = j;
-    }
-  }
-  if (!digits) return c;
-  c.value = neg ? -v : v;
-  while (i < n && (t[i] == ' ' || t[i] == '\t')) ++i;
-  if (i == n) c.kind = point ? CellKind::Decimal : CellKind::Whole;
+  // One pass of the reading LeadingNumber and IsNumericText share.
+  const ParsedNumber number = ParseNumber(t);
+  c.value = number.value;
+  if (number.wholeText) c.kind = number.decimalPoint ? CellKind::Decimal : CellKind::Whole;
   return c;
 }
 

@@ -87,6 +87,8 @@ class Grid {
   // The array must be unallocated or two-dimensional with lower bounds of
   // at most 1 (the driver checks this before any audit runs).
   explicit Grid(const StringArray& array);
+  // The cells are views into the array, which must outlive the grid.
+  explicit Grid(StringArray&&) = delete;
 
   int Days() const { return days_; }
   int Columns() const { return columns_; }

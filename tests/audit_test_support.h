@@ -1,0 +1,102 @@
+// What the A-file audit tests share: the inputs an audit reads besides its
+// element arrays, findings as the tests compare them, filled element
+// arrays, and the sample station files decoded as a host decodes them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "afile/audit/toolkit.h"
+#include "host/decoder.h"
+#include "host/sample_afile.h"
+#include "kelvane/kelvane.h"
+#include "scratch_dir.h"
+
+namespace kelvane::testing {
+
+using afile::audit::AuditContext;
+
+// The call's parameters, rules, station settings, minute data and the list
+// the findings go to; the rules start from their defaults.
+struct AuditInputs {
+  AuditInputs() { rules.Reset(); }
+
+  AuditContext Context(bool mountain = false) {
+    return {para, cls, rules, sysLib, wind, jfile, mountain, list};
+  }
+  // The context a host builds for a decoded file: its station settings and
+  // manual wind directions.
+  AuditContext Context(const host::DecodedAFile& d) {
+    return {para, cls, rules, d.SysLib, d.strManualWindV, jfile, false, list};
+  }
+
+  VariantArray para = VariantArray::Vector(1, 52);
+  StringArray cls = StringArray::Vector(1, 20);
+  VariantArray sysLib;
+  std::string wind;
+  afile::audit::JFileData jfile;
+  afile::audit::AuditRules rules;
+  AuditList list;
+};
+
+// One audit finding: every column but the line, which audits leave empty.
+struct Finding {
+  std::string message, element, related, day, time, level;
+  bool operator==(const Finding&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Finding& f) {
+  return os << "{" << f.message << " | " << f.element << " | " << f.related << " | " << f.day
+            << " | " << f.time << " | " << f.level << "}";
+}
+
+inline std::vector<Finding> Findings(const AuditList& list) {
+  std::vector<Finding> out;
+  for (const AuditList::Row& r : list.rows()) {
+    EXPECT_EQ(r[5], "");  // audit findings carry no line
+    out.push_back({r[0], r[1], r[2], r[3], r[4], r[6]});
+  }
+  return out;
+}
+
+// days × columns cells, all holding `text`.
+inline StringArray Filled(long days, long columns, const std::string& text) {
+  StringArray a = StringArray::Matrix(1, days, 1, columns);
+  for (long d = 1; d <= days; ++d)
+    for (long c = 1; c <= columns; ++c) a(d, c) = text;
+  return a;
+}
+
+// The sample system directory and station files in a folder of their own.
+class SampleStationDir {
+ public:
+  SampleStationDir() {
+    host::WriteSampleSystemDirectory(dir_.dir().string());
+    files_ = host::WriteSampleStationFiles(dir_.dir().string());
+  }
+  std::string SysPath() const { return dir_.dir().string() + "/"; }
+  const std::filesystem::path& root() const { return dir_.dir(); }
+  const std::vector<std::string>& files() const { return files_; }
+
+ private:
+  ScratchDir dir_{"kelvane_audit_samples"};
+  std::vector<std::string> files_;
+};
+
+// Form-checks a file as a host does first, then decodes it: the parameters
+// land in `in`, the element arrays in `d`.
+inline ::testing::AssertionResult DecodeSample(const std::string& sys, const std::string& path,
+                                               AuditInputs& in, host::DecodedAFile& d) {
+  KelvaneA a;
+  StringArray formList;
+  const Status s = a.AFileFormCheck(sys, path, in.para, in.cls, formList);
+  if (!s.ok())
+    return ::testing::AssertionFailure() << "format check: " << s.number() << " " << s.description();
+  host::DecodeAFile(path, in.para, in.cls, d);
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace kelvane::testing
