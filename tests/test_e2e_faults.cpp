@@ -235,11 +235,11 @@ std::vector<FaultCase> Cases() {
       {"invalid phenomenon code", "53772", ReplaceInWeather(9, "02,03,", "02,03,09,"),
        {{"天气现象代码错09", "天气现象", "", "9", "", kError}}},
 
-      // 53772 day 2, snow "70 1420-1955": the "-" dropped. The period
-      // "14201955" then has no end; its start 14:20 is a valid time after
+      // 53772 day 2, snow "70 1420-2000" (it goes on past 20 h into day 3):
+      // the "-" dropped. The period "14202000" then has no end; its start 14:20 is a valid time after
       // 08 h, but a period without an end must be 4 characters long. The
       // day's 8-20 precipitation still agrees with a start after 08 h.
-      {"malformed phenomenon period", "53772", ReplaceInWeather(2, "70 1420-1955", "70 14201955"),
+      {"malformed phenomenon period", "53772", ReplaceInWeather(2, "70 1420-2000", "70 14202000"),
        {{"70的起止时间段格式错误", "天气现象", "", "2", "", kError}}},
   };
 }

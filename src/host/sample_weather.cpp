@@ -47,7 +47,9 @@ class Rng {
 
 uint64_t Mix(uint64_t a, uint64_t b) { return Rng(a * 0x100000001B3ull ^ (b + 0x632BE59BD9B4E019ull)).Next(); }
 
-enum Stream : uint64_t { kStreamDays = 1, kStreamEvents, kStreamNoise, kStreamMisc };
+// Phenomena draw from a stream of their own, so that the weather they are
+// added to stays the same.
+enum Stream : uint64_t { kStreamDays = 1, kStreamEvents, kStreamNoise, kStreamMisc, kStreamPhenomena };
 
 uint64_t StreamSeed(uint32_t seed, const SampleStation& st, int year, int month, Stream s) {
   uint64_t h = Mix(seed, s);
@@ -108,6 +110,18 @@ int LocalMeanClock(const CalendarDay& c, const std::string& trueSolar,
   return static_cast<int>(hours) * 100 + RoundHalfAway(hundredths * 60 / 100.0);
 }
 
+// Dew point of air at t (°C) with relative humidity rh (0..1), and the
+// temperature at which dew point td means that humidity (Magnus formula).
+constexpr double kMagnusA = 17.27, kMagnusB = 237.7;
+double DewPointOf(double t, double rh) {
+  const double g = std::log(rh) + kMagnusA * t / (kMagnusB + t);
+  return kMagnusB * g / (kMagnusA - g);
+}
+double TemperatureOf(double td, double rh) {
+  const double g = kMagnusA * td / (kMagnusB + td) - std::log(rh);
+  return kMagnusB * g / (kMagnusA - g);
+}
+
 // Seasonal phase: 1 in mid-January, -1 in mid-July.
 double Winterness(double doy) { return std::cos(2.0 * kPi * (doy - 15.0) / 365.25); }
 
@@ -152,6 +166,42 @@ Climate ClimateOf(double doy, double elevation) {
 
 using DayParams = detail::SampleDayParams;
 
+// Adds `total` tenths of mm falling in the minutes after `from` up to `to`
+// with a triangular intensity, summed per hour; the hourly tenths keep the
+// rounded total (largest remainders first).
+void Distribute(SamplePrecipitation& p, int from, int to, int total) {
+  double weight[25] = {};
+  double sum = 0;
+  const double mid = (from + to) / 2.0, half = (to - from) / 2.0;
+  for (int m = from + 1; m <= to; ++m) {
+    const double w = 1.0 - std::fabs(m - 0.5 - mid) / half * 0.8;
+    weight[(m - 1) / 60 + 1] += w;
+    sum += w;
+  }
+  int given = 0;
+  double rest[25] = {};
+  int share[25] = {};
+  for (int h = 1; h <= 24; ++h) {
+    const double exact = total * weight[h] / sum;
+    share[h] = static_cast<int>(std::floor(exact));
+    rest[h] = exact - std::floor(exact);
+    given += share[h];
+  }
+  for (; given < total; ++given) {
+    int best = 1;
+    for (int h = 2; h <= 24; ++h)
+      if (rest[h] > rest[best]) best = h;
+    ++share[best];
+    rest[best] = -1.0;
+  }
+  for (int h = 1; h <= 24; ++h) p.hourly[static_cast<size_t>(h)] += share[h];
+}
+
+void SetTraces(SamplePrecipitation& p) {
+  p.trace20to8 = p.start < 720 && p.Amount20to8() == 0;
+  p.trace8to20 = p.end > 720 && p.Amount8to20() == 0;
+}
+
 // Calendar-day parameters (index k + kPad) and the precipitation events of
 // the observation days 1..days. Everything the cross-month precipitation
 // line of the next month needs comes from here.
@@ -194,34 +244,38 @@ void GenerateDays(const SampleStation& st, int year, int month, uint32_t seed,
     SamplePrecipitation& p = precip[static_cast<size_t>(d)];
     p.start = start;
     p.end = std::min(start + duration, 1435);
-    // Triangular intensity over the event, summed per hour; the hourly
-    // tenths keep the rounded total (largest remainders first).
-    const int total = RoundHalfAway(amount * (0.5 + cloudiness) * 10.0 / 2.0);
-    double weight[25] = {};
-    double sum = 0;
-    const double mid = (p.start + p.end) / 2.0, half = (p.end - p.start) / 2.0;
-    for (int m = p.start + 1; m <= p.end; ++m) {
-      const double w = 1.0 - std::fabs(m - 0.5 - mid) / half * 0.8;
-      weight[(m - 1) / 60 + 1] += w;
-      sum += w;
+    Distribute(p, p.start, p.end, RoundHalfAway(amount * (0.5 + cloudiness) * 10.0 / 2.0));
+    SetTraces(p);
+  }
+
+  // The kind of each event: in the warm season an event of the late
+  // morning, afternoon or evening is mostly a shower from cumulonimbus; a
+  // long light event comes and goes. An ordinary event of the late
+  // afternoon may go on past 20:00 into a dry next day.
+  Rng ph(StreamSeed(seed, st, year, month, kStreamPhenomena));
+  for (int d = 1; d <= days; ++d) {
+    const double uShower = ph.Uniform(), uOn = ph.Uniform(), uRest = ph.Uniform();
+    const double uAmount = ph.Uniform(), uGaps = ph.Uniform();
+    SamplePrecipitation& p = precip[static_cast<size_t>(d)];
+    if (!p.Has()) continue;
+    const Climate c = ClimateOf(doy0 + d - 1, elevation);
+    p.convective = c.summer > 0.6 && (p.start >= 840 || p.start <= 180) && p.start > 0 &&
+                   uShower < 0.6;
+    if (p.convective) continue;
+    SamplePrecipitation* next = d < days ? &precip[static_cast<size_t>(d + 1)] : nullptr;
+    if (next && !next->Has() && p.end >= 1200 && uOn < 0.5) {
+      const int endBefore = p.end;
+      p.end = 1440;
+      Distribute(p, endBefore, p.end, 1 + static_cast<int>(uAmount * 6));
+      SetTraces(p);
+      next->start = 0;
+      next->end = 30 + 5 * static_cast<int>(uRest * 30);
+      Distribute(*next, next->start, next->end, 1 + static_cast<int>(uAmount * 9));
+      SetTraces(*next);
+      continue;
     }
-    int given = 0;
-    double rest[25] = {};
-    for (int h = 1; h <= 24; ++h) {
-      const double share = total * weight[h] / sum;
-      p.hourly[static_cast<size_t>(h)] = static_cast<int>(std::floor(share));
-      rest[h] = share - std::floor(share);
-      given += p.hourly[static_cast<size_t>(h)];
-    }
-    for (; given < total; ++given) {
-      int best = 1;
-      for (int h = 2; h <= 24; ++h)
-        if (rest[h] > rest[best]) best = h;
-      ++p.hourly[static_cast<size_t>(best)];
-      rest[best] = -1.0;
-    }
-    p.trace20to8 = p.start < 720 && p.Amount20to8() == 0;
-    p.trace8to20 = p.end > 720 && p.Amount8to20() == 0;
+    p.intermittent = p.start > 0 && p.end - p.start >= 120 &&
+                     p.Amount20to8() + p.Amount8to20() <= 20 && uGaps < 0.4;
   }
 }
 
@@ -260,7 +314,9 @@ SampleWeather::SampleWeather(const SampleStation& station, int year, int month, 
   lon_ = CoordinateToDegreesValue(station.Longitude, 'E', 'W');
   elevation_ = Elevation(station.FieldElevation);
   BuildDays(seed);
+  PlanFog();
   BuildNodes();
+  PlanStorms();
   BuildMinutes(seed);
   BuildSoil();
   BuildSun();
@@ -269,6 +325,93 @@ SampleWeather::SampleWeather(const SampleStation& station, int year, int month, 
 
 void SampleWeather::BuildDays(uint32_t seed) {
   GenerateDays(station_, year_, month_, seed, dayParams_, precip_);
+}
+
+void SampleWeather::PlanFog() {
+  // Radiation fog forms late in the evening of a calm, humid night that is
+  // not overcast, most often in the cool season, and lifts in the morning.
+  // It always covers midnight, and its start and end lie well away from the
+  // whole hours (an end at most 40 minutes past), so that every observation
+  // sees either the fog (visibility below 1 km) or clear air (1 km and
+  // more). Now and then it lifts for half an hour and forms again.
+  fog_.assign(static_cast<size_t>(days_ + 1), {});
+  Rng rng(Mix(StreamSeed(seed_, station_, year_, month_, kStreamPhenomena), 1));
+  const int doy0 = DayOfYear(year_, month_);
+  for (int d = 1; d <= days_; ++d) {
+    double u[10];
+    for (double& v : u) v = rng.Uniform();
+    const DayParams& evening = dayParams_[static_cast<size_t>(d - 1 + kPad)];
+    const DayParams& morning = dayParams_[static_cast<size_t>(d + kPad)];
+    const Climate climate = ClimateOf(doy0 + d - 1, elevation_);
+    // Saturated air must stay within the dew points of the season: the
+    // night may not be much warmer than the season's humid air.
+    const double warmest = std::max(evening.meanT, morning.meanT) + 2.0;
+    const bool likely = evening.wind < 2.6 && morning.wind < 2.6 && morning.depression < 6.5 &&
+                        morning.cloud < 0.75 && warmest <= std::min(climate.dewCeiling + 5.0, 24.0);
+    if (!likely || u[0] >= 0.5 - 0.3 * climate.summer) continue;
+    const int start = 60 * (1 + static_cast<int>(u[1] * 3)) + 5 + 5 * static_cast<int>(u[2] * 11);
+    const int end = 60 * (9 + static_cast<int>(u[3] * 5)) + 5 + 5 * static_cast<int>(u[4] * 8);
+    const SamplePrecipitation& p = precip_[static_cast<size_t>(d)];
+    if (p.Has() && p.start < end + 60) continue;
+    const int lowest = 60 + 10 * static_cast<int>(u[5] * 50);
+    std::vector<SamplePeriod>& periods = fog_[static_cast<size_t>(d)];
+    if (u[6] < 0.35) {
+      const int lifts = 60 * (5 + static_cast<int>(u[7] * (end / 60 - 6))) + 5 +
+                        5 * static_cast<int>(u[8] * 8);
+      int again = lifts + 25 + 5 * static_cast<int>(u[9] * 4);
+      if (again % 60 == 0) again += 5;
+      periods.push_back({start, lifts, lowest, {}});
+      periods.push_back({again, end, std::min(880, lowest + 150), {}});
+    } else {
+      periods.push_back({start, end, lowest, {}});
+    }
+  }
+}
+
+void SampleWeather::PlanStorms() {
+  // Thunderstorms in showers that are not of snow: one cell, or two with a
+  // lull between; each cell's directions as it is heard moving across (from
+  // the west half mostly): one point, two points 90 or 135 degrees apart,
+  // or three points from one side over the station or round it to the
+  // opposite side. A gale blows in some first cells for 10 to 20 minutes.
+  thunder_.assign(static_cast<size_t>(days_ + 1), {});
+  gale_.assign(static_cast<size_t>(days_ + 1), {});
+  Rng rng(Mix(StreamSeed(seed_, station_, year_, month_, kStreamPhenomena), 2));
+  static const char* const kPoints[8] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
+  static constexpr int kFrom[6] = {6, 5, 7, 6, 4, 0};
+  auto directions = [](double a, double b, double c) {
+    const int from = kFrom[static_cast<int>(a * 6)];
+    const int turn = c < 0.5 ? 1 : 7;  // clockwise or anticlockwise
+    auto point = [&](int steps) { return std::string(kPoints[(from + turn * steps) % 8]); };
+    switch (static_cast<int>(b * 5)) {
+      case 0: return std::vector<std::string>{point(0)};
+      case 1: return std::vector<std::string>{point(0), point(3)};
+      case 2: return std::vector<std::string>{point(0), point(2)};
+      case 3: return std::vector<std::string>{point(0), "Z", point(4)};
+      default: return std::vector<std::string>{point(0), point(2), point(4)};
+    }
+  };
+  for (int d = 1; d <= days_; ++d) {
+    double u[15];
+    for (double& v : u) v = rng.Uniform();
+    const SamplePrecipitation& p = precip_[static_cast<size_t>(d)];
+    if (!p.Has() || !p.convective || p.snow || u[0] >= 0.8) continue;
+    std::vector<SamplePeriod>& cells = thunder_[static_cast<size_t>(d)];
+    int start = p.start + 5 * static_cast<int>(u[1] * 4);
+    int end = std::min(start + 15 + 5 * static_cast<int>(u[2] * 16), p.end);
+    if (end - start < 10) start = p.start, end = std::min(p.start + 30, p.end);
+    cells.push_back({start, end, -1, directions(u[3], u[4], u[5])});
+    if (p.end - end >= 45 && u[6] < 0.45) {
+      const int again = end + 20 + 5 * static_cast<int>(u[7] * 3);
+      const int last = std::min(again + 10 + 5 * static_cast<int>(u[8] * 8), p.end);
+      if (last - again >= 10) cells.push_back({again, last, -1, directions(u[9], u[10], u[11])});
+    }
+    const int length = 10 + 5 * static_cast<int>(u[12] * 3);
+    if (u[13] < 0.4 && end - start >= length && start >= 30 && end <= 1380) {
+      const int from = start + 5 * static_cast<int>(u[14] * ((end - start - length) / 5 + 1));
+      gale_[static_cast<size_t>(d)] = {from, from + length, -1, {}};
+    }
+  }
 }
 
 bool SampleWeather::PrecipitationHour(int d, int c) const {
@@ -291,6 +434,13 @@ void SampleWeather::BuildNodes() {
   clouds_.assign(static_cast<size_t>(days_ + 1), {});
   const int doy0 = DayOfYear(year_, month_);
   const uint64_t noise = StreamSeed(seed_, station_, year_, month_, kStreamMisc);
+  // In a fog the air is close to saturation, from the hour before it forms
+  // to the hour after it lifts.
+  std::vector<char> foggy(count, 0);
+  for (int d = 1; d <= days_; ++d)
+    for (const SamplePeriod& f : fog_[static_cast<size_t>(d)])
+      for (int c = f.start / 60; c <= (f.end + 59) / 60; ++c)
+        foggy[static_cast<size_t>(NodeIndex(d, c))] = 1;
 
   // Interpolates a day parameter at calendar time x (days; k + 0.5 is noon).
   auto param = [&](double DayParams::*field, double x) {
@@ -304,14 +454,16 @@ void SampleWeather::BuildNodes() {
   };
 
   // Cloud observation of node n (hour index within its observation day).
-  auto cloudAt = [&](int n, double x, double clock, bool precipHour) {
+  // A shower falls from cumulonimbus, other precipitation from
+  // nimbostratus; both cover the sky.
+  auto cloudAt = [&](int n, double x, double clock, bool precipHour, bool shower) {
     SampleCloud cl;
     if (precipHour) {
       cl.total = 10;
       cl.low = 10;
-      cl.forms = "NS";
-      cl.lowForm = "NS";
-      cl.lowBase = 600 + 50 * static_cast<int>(3 + 3 * HashSigned(noise, 7 * n + 1));
+      cl.forms = shower ? "CB" : "NS";
+      cl.lowForm = cl.forms;
+      cl.lowBase = (shower ? 500 : 600) + 50 * static_cast<int>(3 + 3 * HashSigned(noise, 7 * n + 1));
       return cl;
     }
     const double cover = Clamp(param(&DayParams::cloud, x) +
@@ -356,7 +508,7 @@ void SampleWeather::BuildNodes() {
     const int c = n - 24 * (d - 1);
     const bool inMonth = d >= 1 && d <= days_;
     const bool wet = PrecipitationHour(d, c);
-    const SampleCloud cl = cloudAt(n, x, clock, wet);
+    const SampleCloud cl = cloudAt(n, x, clock, wet, wet && precip_[static_cast<size_t>(d)].convective);
     if (inMonth) clouds_[static_cast<size_t>(d)][static_cast<size_t>(c)] = cl;
     cloudNode_[i] = static_cast<float>(cl.total / 10.0);
     // Wetness: 1 while it rains, some hours of it after the rain (wet
@@ -385,6 +537,15 @@ void SampleWeather::BuildNodes() {
     const double ceiling = ClimateOf(doy, elevation_).dewCeiling;
     if (td > ceiling - 2.0) td = ceiling - 2.0 + 2.0 * (1.0 - std::exp(-(td - ceiling + 2.0) / 2.0));
     td = std::min(td, t - 0.3);
+    if (foggy[i]) td = std::max(td, t - 0.6);
+    if (wet) {
+      // Falling precipitation keeps the air moist (57 % at least): the dew
+      // point rises up to the season's ceiling, and air still too dry is
+      // cooled further.
+      constexpr double kWetHumidity = 0.57;
+      td = std::max(td, std::min(DewPointOf(t, kWetHumidity), ceiling));
+      t = std::min(t, TemperatureOf(td, kWetHumidity));
+    }
     nodes_[static_cast<size_t>(Series::Temperature)][i] = static_cast<float>(t);
     nodes_[static_cast<size_t>(Series::DewPoint)][i] = static_cast<float>(td);
 
@@ -584,6 +745,53 @@ void SampleWeather::BuildMinutes(uint32_t seed) {
     const double factor = 1.45 + 0.25 * HashSigned(Mix(base, 99), static_cast<int64_t>(i));
     gust[i] = static_cast<float>(std::min(16.8, speed[i] * factor));
   }
+
+  // A gale: the wind rises to 10.8..13.5 m/s over 25 minutes and falls
+  // again after it; gusts reach 17 m/s and more only while it blows.
+  for (int d = 1; d <= days_; ++d) {
+    const SamplePeriod& g = gale_[static_cast<size_t>(d)];
+    if (g.end == 0) continue;
+    constexpr int kRamp = 25;
+    const double peak = 12.15 + 1.35 * HashSigned(Mix(base, 101), d);
+    for (int m = g.start - kRamp; m <= g.end + kRamp; ++m) {
+      const size_t i = static_cast<size_t>(1440 * (d - 1) + m - minuteLo_);
+      const double w = m < g.start ? 0.5 * (1 - std::cos(kPi * (m - g.start + kRamp) / kRamp))
+                       : m > g.end ? 0.5 * (1 + std::cos(kPi * (m - g.end) / kRamp))
+                                   : 1.0;
+      if (speed[i] < peak) speed[i] = static_cast<float>(speed[i] + (peak - speed[i]) * w);
+      const double factor = 1.45 + 0.25 * HashSigned(Mix(base, 99), static_cast<int64_t>(i));
+      const bool blowing = m >= g.start && m <= g.end;
+      gust[i] = static_cast<float>(std::min(blowing ? 25.0 : 16.8, speed[i] * factor));
+    }
+    const size_t mid = static_cast<size_t>(1440 * (d - 1) + (g.start + g.end) / 2 - minuteLo_);
+    gust[mid] = std::max(gust[mid], static_cast<float>(18.3 + 1.2 * HashSigned(Mix(base, 102), d)));
+  }
+
+  // Fog: below 1 km from the minute after its start to its end, lowest
+  // in the middle; 1.1 km and more just outside it, rising over 40 minutes
+  // to the clear air's visibility.
+  auto& vis = minutes_[static_cast<size_t>(Series::Visibility)];
+  for (int d = 1; d <= days_; ++d) {
+    const std::vector<SamplePeriod>& periods = fog_[static_cast<size_t>(d)];
+    if (periods.empty()) continue;
+    constexpr int kRamp = 40;
+    for (int m = periods.front().start - kRamp; m <= periods.back().end + kRamp; ++m) {
+      const size_t i = static_cast<size_t>(1440 * (d - 1) + m - minuteLo_);
+      int distance = 1 << 20;
+      bool inside = false;
+      for (const SamplePeriod& f : periods) {
+        if (m > f.start && m <= f.end) {
+          const double depth = std::sqrt(std::max(0.0, std::sin(kPi * (m - f.start) / (f.end - f.start))));
+          const double v = 900.0 - (900.0 - f.visibility) * depth +
+                           15.0 * HashSigned(Mix(base, 103), static_cast<int64_t>(i));
+          vis[i] = static_cast<float>(Clamp(v, 30.0, 900.0));
+          inside = true;
+        }
+        distance = std::min(distance, m <= f.start ? f.start - m : m - f.end);
+      }
+      if (!inside) vis[i] = std::min(vis[i], static_cast<float>(1100 + 25 * distance));
+    }
+  }
 }
 
 void SampleWeather::BuildSoil() {
@@ -685,6 +893,7 @@ void SampleWeather::BuildDaily() {
   groundState_.assign(static_cast<size_t>(days_ + 1), 0);
   largePan_.assign(static_cast<size_t>(days_ + 1), {});
   bare_.assign(static_cast<size_t>(days_ + 1), {});
+  timed_.assign(static_cast<size_t>(days_ + 1), {});
   const uint64_t noise = Mix(StreamSeed(seed_, station_, year_, month_, kStreamMisc), 11);
   for (int d = 1; d <= days_; ++d) {
     const size_t di = static_cast<size_t>(d);
@@ -750,6 +959,36 @@ void SampleWeather::BuildDaily() {
     if (visMin.value < 10000) bare.push_back(Humidity(d, visMin.minute) >= 75 ? "10" : "05");
     if (snowDepth_[di] >= 1) bare.push_back("16");
     std::sort(bare.begin(), bare.end());
+
+    // Phenomena with times. The fog's minimum visibility is written in the
+    // period where the fog was thickest.
+    std::vector<SamplePhenomenon>& timed = timed_[di];
+    if (!fog_[di].empty()) {
+      SamplePhenomenon fog{"42", fog_[di], false};
+      size_t thickest = 0;
+      int lowest = 1 << 20;
+      for (size_t k = 0; k < fog.periods.size(); ++k) {
+        SamplePeriod& f = fog.periods[k];
+        for (int m = f.start + 1; m <= f.end; ++m) {
+          const int v = Tenths(Series::Visibility, d, m);
+          if (v < lowest) lowest = v, thickest = k;
+        }
+        f.visibility = -1;
+      }
+      fog.periods[thickest].visibility = lowest;
+      timed.push_back(std::move(fog));
+    }
+    const SamplePrecipitation& p = precip_[di];
+    if (p.Has()) {
+      const char* code = p.convective ? (p.snow ? "85" : "80") : (p.snow ? "70" : "60");
+      timed.push_back({code, {{p.start, p.end, -1, {}}}, p.intermittent});
+    }
+    if (!thunder_[di].empty()) timed.push_back({"17", thunder_[di], false});
+    if (gale_[di].end > 0) timed.push_back({"15", {gale_[di]}, false});
+    std::stable_sort(timed.begin(), timed.end(),
+                     [](const SamplePhenomenon& a, const SamplePhenomenon& b) {
+                       return a.periods.front().start < b.periods.front().start;
+                     });
   }
 }
 
@@ -841,10 +1080,23 @@ std::string SampleWeather::PhenomenonTime(int m, bool end) {
 std::string SampleWeather::WeatherText(int d) const {
   std::string text;
   for (const std::string& code : bare_[static_cast<size_t>(d)]) text += code + ",";
-  const SamplePrecipitation& p = precip_[static_cast<size_t>(d)];
-  if (p.Has()) {
-    text += p.snow ? "70 " : "60 ";
-    text += PhenomenonTime(p.start, false) + "-" + PhenomenonTime(p.end, true) + ",";
+  const char joiner = station_.DataCollection == "人工" ? '-' : ':';
+  for (const SamplePhenomenon& ph : timed_[static_cast<size_t>(d)]) {
+    text += ph.code;
+    char separator = ' ';
+    for (const SamplePeriod& p : ph.periods) {
+      text += separator;
+      separator = '\'';
+      text += PhenomenonTime(p.start, false);
+      if (p.visibility >= 0) text += "[" + std::to_string(p.visibility) + "]";
+      text += ph.dotted ? "..." : "-";
+      text += PhenomenonTime(p.end, true);
+      for (size_t k = 0; k < p.directions.size(); ++k) {
+        text += k == 0 ? ';' : joiner;
+        text += p.directions[k];
+      }
+    }
+    text += ',';
   }
   return text + ".";
 }

@@ -3,7 +3,10 @@
 // hourly values are samples of minute series, so daily extremes and their
 // times agree with the hourly values; humidity, clouds, visibility,
 // sunshine, ground temperatures and weather phenomena follow the same
-// precipitation events and cloudiness.
+// precipitation events and cloudiness. Phenomena with times leave their
+// mark on the other elements: fog lowers the visibility below 1 km and
+// brings the air near saturation, a thunderstorm falls in a shower from
+// cumulonimbus, a gale comes with gusts of 17 m/s and more.
 //
 // Time runs over observation days: observation day d (1..days) covers the
 // minutes after 20:00 of the day before up to 20:00 of day d. Its hourly
@@ -59,17 +62,37 @@ struct SampleCloud {
   int lowBase = 0;     // height of the low cloud base, m (0: no low cloud)
 };
 
-// The precipitation of one observation day: at most one event.
+// The precipitation of one observation day: at most one event. An event
+// that runs on past 20:00 ends at 1440 and goes on from 0 on the next day.
 struct SamplePrecipitation {
   int start = -1;  // minutes after 20:00 of the day before; -1: no event
   int end = -1;    // start < end <= 1440
   bool snow = false;
+  bool convective = false;    // a shower from cumulonimbus (thunder possible)
+  bool intermittent = false;  // light precipitation that comes and goes
   std::array<int, 25> hourly{};  // tenths of mm, hour index 1..24 (the hour ending at column c)
   bool trace20to8 = false;       // the event touches the half day but brought < 0.05 mm
   bool trace8to20 = false;
   int Amount20to8() const;
   int Amount8to20() const;
   bool Has() const { return start >= 0; }
+};
+
+// A period of a phenomenon recorded with times, in minutes of the
+// observation day (0 is 20:00 of the day before): the phenomenon is present
+// in the minutes after start up to and including end.
+struct SamplePeriod {
+  int start = 0;
+  int end = 0;
+  int visibility = -1;                  // minimum visibility (m) of the period; -1: none
+  std::vector<std::string> directions;  // thunderstorm: start, [middle,] end direction
+};
+
+// A phenomenon with times: its code and periods in time order.
+struct SamplePhenomenon {
+  std::string code;
+  std::vector<SamplePeriod> periods;
+  bool dotted = false;  // intermittent: each start and end joined by "..."
 };
 
 class SampleWeather {
@@ -134,8 +157,16 @@ class SampleWeather {
   // Bare phenomena of the day, as two-digit codes in ascending order (dew,
   // frost, ice, haze, mist, snow cover).
   const std::vector<std::string>& BarePhenomena(int d) const { return bare_[d]; }
-  // The day's weather text: records each followed by ",", then "."; "."
-  // alone on a day without phenomena.
+  // Phenomena with times (fog, precipitation, thunderstorm, gale), in the
+  // order of their first start. Fog periods carry the minimum visibility in
+  // the period where it occurred; thunderstorm periods their directions.
+  const std::vector<SamplePhenomenon>& TimedPhenomena(int d) const { return timed_[d]; }
+  // The day's weather text: the bare codes, then the phenomena with times,
+  // records each followed by ",", then "."; "." alone on a day without
+  // phenomena. Periods are written hhmm-hhmm (hhmm...hhmm when
+  // intermittent), a minimum visibility as [metres] after the start time,
+  // thunderstorm directions after ";" joined by ":" (by "-" at a manual
+  // station, as its observers write them).
   std::string WeatherText(int d) const;
   // Ground state code of the 14 h observation.
   int GroundState(int d) const { return groundState_[d]; }
@@ -148,6 +179,8 @@ class SampleWeather {
 
  private:
   void BuildDays(uint32_t seed);
+  void PlanFog();
+  void PlanStorms();
   void BuildNodes();
   void BuildMinutes(uint32_t seed);
   void BuildSoil();
@@ -183,6 +216,11 @@ class SampleWeather {
   std::vector<int> snowDepth_, frozenUpper_, frozenLower_, smallPan_, groundState_;
   std::vector<std::array<int, 25>> largePan_;
   std::vector<std::vector<std::string>> bare_;
+  // Per day: fog periods (in the night before the day; the visibility is
+  // the lowest the fog is to reach), thunderstorm periods, a gale.
+  std::vector<std::vector<SamplePeriod>> fog_, thunder_;
+  std::vector<SamplePeriod> gale_;  // end 0: none
+  std::vector<std::vector<SamplePhenomenon>> timed_;
 };
 
 }  // namespace kelvane::host
