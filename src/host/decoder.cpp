@@ -465,12 +465,15 @@ class Decoder {
   }
 
   static void Fill(StringArray& a, const char* text) {
+    // Copies of one string (assigning the literal itself in the loop draws a
+    // false -Wrestrict warning from GCC 12 in optimised builds).
+    const std::string value(text);
     if (a.Rank() == 1) {
-      for (long i = a.LBound(1); i <= a.UBound(1); ++i) a(i) = text;
+      for (long i = a.LBound(1); i <= a.UBound(1); ++i) a(i) = value;
       return;
     }
     for (long j = a.LBound(2); j <= a.UBound(2); ++j)
-      for (long i = a.LBound(1); i <= a.UBound(1); ++i) a(i, j) = text;
+      for (long i = a.LBound(1); i <= a.UBound(1); ++i) a(i, j) = value;
   }
 
   // Gives an array its hourly or fixed-hour shape (or the given number of

@@ -15,6 +15,11 @@ constexpr size_t kHeaderLength = 58;
 // The hour's text as stored: trailing blanks cut, every "," and "=" removed.
 void StoreHour(std::string_view line, std::string& cell) {
   while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+  // Most lines hold neither mark: one copy, no per-character work.
+  if (line.find_first_of(",=") == std::string_view::npos) {
+    cell.assign(line);
+    return;
+  }
   cell.clear();
   cell.reserve(line.size());
   for (char c : line)
