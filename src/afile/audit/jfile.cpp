@@ -16,7 +16,9 @@ constexpr size_t kHeaderLength = 58;
 void StoreHour(std::string_view line, std::string& cell) {
   while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
   // Most lines hold neither mark: one copy, no per-character work.
-  if (line.find_first_of(",=") == std::string_view::npos) {
+  bool marks = false;
+  for (char c : line) marks |= (c == ',') | (c == '=');
+  if (!marks) {
     cell.assign(line);
     return;
   }
