@@ -92,6 +92,17 @@ TEST_F(ToolCheckTest, ExitStatus) {
   EXPECT_EQ(Tool("check " + Sys() + " " + Good() + " " + (*dir_ / "Xnotes.txt").string()).status, 0);
 }
 
+TEST_F(ToolCheckTest, ParallelJobsKeepTheOrderAndTheResults) {
+  std::string files;
+  for (int i = 0; i < 3; ++i) files += " " + Good() + " " + Broken();
+  CheckRun one = Tool("check --output json -j 1 " + Sys() + files);
+  CheckRun four = Tool("check --output json -j 4 " + Sys() + files);
+  EXPECT_EQ(one.status, 1);
+  EXPECT_EQ(four.status, 1);
+  EXPECT_EQ(one.out, four.out);
+  EXPECT_EQ(nlohmann::json::parse(four.out).size(), 6u);
+}
+
 TEST_F(ToolCheckTest, StationWithoutRuleSetGetsNoticeAndWarning) {
   // A system directory whose rule library has no record for the station and
   // no default record.
