@@ -66,20 +66,6 @@ void WriteLines(const fs::path& path, const Lines& lines) {
   for (const std::string& l : lines) out << l << "\r\n";
 }
 
-int LinesPerDay(const kelvane::afile::BlockLayout& b) {
-  using kelvane::afile::BlockKind;
-  switch (b.kind) {
-    case BlockKind::Hourly:
-      return 2;
-    case BlockKind::HourlyWind:
-      return 4;
-    case BlockKind::Cloud:
-      return b.count1 > 0 ? b.count1 : 1;
-    default:
-      return 1;
-  }
-}
-
 // Index into lines of the first line of `day` in block `block` (from 0) of
 // the data segment with element letter `letter`; 0 (the header) when the
 // file does not have that block.
@@ -104,7 +90,7 @@ size_t DayLine(const Lines& lines, char letter, int block, int day) {
         ++pos;
         continue;
       }
-      const int perDay = b.kind == BlockKind::CrossMonth ? 0 : LinesPerDay(b);
+      const int perDay = b.kind == BlockKind::CrossMonth ? 0 : kelvane::afile::LinesPerDay(b);
       if (wanted) return pos + static_cast<size_t>((day - 1) * perDay);
       pos += b.kind == BlockKind::CrossMonth ? 1 : static_cast<size_t>(kDays * perDay);
     }

@@ -295,4 +295,17 @@ bool CodeInList(std::string_view list, std::string_view code) {
   return code.size() == 1 && list.find(code[0]) != std::string_view::npos;
 }
 
+int LinesPerDay(const BlockLayout& block) {
+  switch (block.kind) {
+    case BlockKind::Hourly:
+      return 2;
+    case BlockKind::HourlyWind:
+      return 4;
+    case BlockKind::Cloud:
+      return block.count1 > 0 ? block.count1 : 1;
+    default:
+      return 1;
+  }
+}
+
 }  // namespace kelvane::afile

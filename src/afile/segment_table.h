@@ -139,6 +139,11 @@ std::span<const SegmentLayout> Segments();
 // quality-control section.
 const ModeLayout* FindMode(const SegmentLayout& segment, std::string_view code, bool qcOnly = false);
 
+// Lines each day of a block takes in the file: 2 for an hourly block, 4 for
+// an hourly wind block, count1 for a cloud block, otherwise 1 (the weather
+// segment and the cross-month line are read line by line).
+int LinesPerDay(const BlockLayout& block);
+
 // True when code is one of the single-character codes of list.
 bool CodeInList(std::string_view list, std::string_view code);
 

@@ -228,19 +228,6 @@ int RecordsPerDay(const BlockLayout& b) {
   return 1;
 }
 
-int LinesPerDay(const BlockLayout& b) {
-  switch (b.kind) {
-    case BlockKind::Hourly:
-      return 2;
-    case BlockKind::HourlyWind:
-      return 4;
-    case BlockKind::Cloud:
-      return b.count1 > 0 ? b.count1 : 1;
-    default:
-      return 1;
-  }
-}
-
 // The arrays a block feeds. The evaporation segment names both pans alike:
 // its first block is the small pan, its second the large pan (E601). The
 // deep ground temperature line of a manual station holds 80, 160 and

@@ -270,9 +270,9 @@ bool ParseBlock(FormContext& cx, const SegmentLayout& seg, const BlockLayout& bl
     case BlockKind::Daily:
       return ParseLinePerDay(cx, block, {kPlain, false, true});
     case BlockKind::Hourly:
-      return ParseLinesPerDay(cx, block, 2);
+      return ParseLinesPerDay(cx, block, LinesPerDay(block));
     case BlockKind::HourlyWind:
-      return ParseLinesPerDay(cx, block, 4);
+      return ParseLinesPerDay(cx, block, LinesPerDay(block));
     case BlockKind::MaxWind:
       return ParseLinePerDay(cx, block, {kBlank, true, true});
     case BlockKind::WireIcing:
