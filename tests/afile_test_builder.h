@@ -100,84 +100,50 @@ inline std::string Records(int n, int width, char fill = '0') {
   return l;
 }
 
-inline std::string LayoutRecords(std::span<const uint8_t> widths) {
-  std::string l;
-  for (size_t i = 0; i < widths.size(); ++i) {
-    if (i) l += ' ';
-    l += std::string(widths[i], '0');
-  }
-  return l;
-}
-
-// One hourly line with the width exceptions of humidity and visibility.
-inline std::string HourlyLine(const afile::BlockLayout& b, int count, char visibilityFlag) {
+// One line of `count` records of a block, each of its width.
+inline std::string RecordsLine(const afile::BlockLayout& b, int count, char visibilityFlag) {
   std::string l;
   for (int i = 1; i <= count; ++i) {
-    int w = b.width;
-    if (b.element == "相对湿度") w = i == 14 ? 4 : 2;
-    if (b.element == "能见度") w = visibilityFlag == '1' ? (i == 14 && count == 14 ? 4 : 5) : 3;
+    const int w = afile::RecordWidth(b, i, visibilityFlag == '1');
     if (i > 1) l += ' ';
     l += std::string(static_cast<size_t>(w), '0');
   }
   return l;
 }
 
+// One cloud line of `count` observation times, every other one empty.
+inline std::string CloudLine(const afile::BlockLayout& b, int count) {
+  const std::string item = b.targets[0].array == &AFileArrays::strCC ? "Ci" : "1200";
+  std::string l;
+  for (int i = 0; i < count; ++i) l += (i % 2 ? "" : item) + std::string(",");
+  return l;
+}
+
 inline void AddBlock(BuiltFile& f, const afile::BlockLayout& b, const AFileRecipe& s) {
   using afile::BlockKind;
   const int days = f.days;
-  auto dayEnd = [&](int d) { return d == days ? "=" : ""; };
   switch (b.kind) {
-    case BlockKind::Daily:
-      for (int d = 1; d <= days; ++d) f.lines.push_back(Records(b.count1, b.width) + dayEnd(d));
-      break;
-    case BlockKind::Hourly:
-      for (int d = 1; d <= days; ++d) {
-        f.lines.push_back(HourlyLine(b, b.count1, s.flags[8]));
-        f.lines.push_back(HourlyLine(b, b.count2, s.flags[8]) + (d == days ? "=" : "."));
-      }
-      break;
-    case BlockKind::HourlyWind:
-      for (int d = 1; d <= days; ++d)
-        for (int ln = 1; ln <= 4; ++ln)
-          f.lines.push_back(Records(b.count1, b.width) +
-                            (ln == 4 ? (d == days ? "=" : ".") : ""));
-      break;
-    case BlockKind::Cloud: {
-      const std::string item = b.element == "云状" ? "Ci" : "1200";
-      auto line = [&](int n) {
-        std::string l;
-        for (int i = 0; i < n; ++i) l += (i % 2 ? "" : item) + std::string(",");
-        return l;
-      };
-      for (int d = 1; d <= days; ++d) {
-        if (b.count1 == 1) {
-          f.lines.push_back(line(b.count2) + dayEnd(d));
-        } else {
-          for (int ln = 0; ln < 4; ++ln)
-            f.lines.push_back(line(b.layout[static_cast<size_t>(ln)]) +
-                              (ln == 3 ? (d == days ? "=" : ".") : ""));
-        }
-      }
-      break;
-    }
     case BlockKind::CrossMonth: {
       char l[64];
       std::snprintf(l, sizeof l, "0000 01/%02d/%04d 00000=", s.month, s.year);
       f.lines.push_back(l);
-      break;
+      return;
     }
-    case BlockKind::WireIcing:
-    case BlockKind::MaxWind:
-    case BlockKind::Sunshine:
-      for (int d = 1; d <= days; ++d) f.lines.push_back(LayoutRecords(b.layout) + dayEnd(d));
-      break;
-    case BlockKind::DeepGround:
-      for (int d = 1; d <= days; ++d) f.lines.push_back(Records(b.count1, b.width) + dayEnd(d));
-      break;
     case BlockKind::Weather:
       for (int d = 1; d <= days; ++d) f.lines.push_back(std::string("60") + (d == days ? "=" : "."));
+      return;
+    default:
       break;
   }
+  // A day's lines: the month ends with "=", a day of several lines with ".".
+  const int lines = afile::LinesPerDay(b);
+  for (int d = 1; d <= days; ++d)
+    for (int ln = 0; ln < lines; ++ln) {
+      const int n = afile::RecordsPerLine(b, ln);
+      std::string l = b.kind == BlockKind::Cloud ? CloudLine(b, n) : RecordsLine(b, n, s.flags[8]);
+      if (ln == lines - 1) l += d == days ? "=" : lines > 1 ? "." : "";
+      f.lines.push_back(std::move(l));
+    }
 }
 
 }  // namespace detail

@@ -20,6 +20,7 @@
 #include "audit_test_support.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "kelvane/automation.h"
 #include "kelvane/kelvane.h"
 #include "scratch_dir.h"
 
@@ -723,22 +724,72 @@ TEST(AFileAuditingTest, ElementArraysOfAnyShapeFromDayOneAreAccepted) {
   EXPECT_TRUE(st.ok()) << st.description();
 }
 
+// The 47-parameter method and the automation layer both move the caller's
+// arrays into the bundle and back: a misshapen array at any position is
+// reported under its own name, and every array comes back as it went in.
+TEST(AFileAuditingTest, EveryArrayParameterReachesItsBundleMember) {
+  ASSERT_TRUE(server::DllRegisterServer().ok());
+  Scratch s;
+  WriteRuleLibrary(s.SysPath(), {{"99999", {}}}, {{"99999", {}}});
+  // AuditCall::e holds strP .. strRconnect, then VFileJY .. VFileBZ; VFileFM is `cover`.
+  auto slot = [](AuditCall& call, size_t i) -> StringArray& {
+    if (i < 37) return call.e[i];
+    if (i == 37) return call.cover;
+    return call.e[i - 1];
+  };
+  for (size_t i = 0; i < kAFileArrayCount; ++i) {
+    const auto& entry = kAFileArrayTable<>[i];
+    if (entry.columns == AFileColumns::List) continue;
+    SCOPED_TRACE(std::string(entry.name));
+    KelvaneA a;
+    AuditCall call;
+    for (size_t k = 0; k < kAFileArrayCount; ++k)
+      slot(call, k) = StringArray::Matrix(1, 2, 1, static_cast<long>(k + 1));
+    slot(call, i) = StringArray::Vector(1, 3);  // one-dimensional: misshapen
+    const Status st = call.Run(a, s.SysPath());
+    EXPECT_EQ(st.number(), kErrSubscript);
+    EXPECT_NE(st.description().find(std::string(entry.name) + " must be"), std::string::npos)
+        << st.description();
+    for (size_t k = 0; k < kAFileArrayCount; ++k) {
+      const StringArray& back = slot(call, k);
+      if (k == i)
+        EXPECT_EQ(back.Rank(), 1);
+      else
+        EXPECT_EQ(back.UBound(2), static_cast<long>(k + 1)) << kAFileArrayTable<>[k].name;
+    }
+
+    // Through the automation layer, by name.
+    std::unique_ptr<automation::Dispatch> d;
+    ASSERT_TRUE(automation::Registry::Instance().Create("Kelvane.KelvaneA", d).ok());
+    std::vector<automation::Value> args;
+    args.emplace_back(std::string(s.SysPath()));
+    args.emplace_back(VariantArray::Vector(1, 72));
+    args.emplace_back(call.para);
+    args.emplace_back(call.cls);
+    for (size_t k = 0; k < kAFileArrayCount; ++k)
+      args.emplace_back(k == i ? StringArray::Vector(1, 3) : StringArray::Matrix(1, 2, 1, 1));
+    args.emplace_back(std::string());
+    args.emplace_back(StringArray());
+    const Status viaName = d->Invoke("AFileAuditing", args, nullptr);
+    EXPECT_EQ(viaName.number(), kErrSubscript);
+    EXPECT_NE(viaName.description().find(std::string(entry.name) + " must be"),
+              std::string::npos)
+        << viaName.description();
+    ASSERT_NE(args[4 + i].AsStringArray(), nullptr);
+    EXPECT_EQ(args[4 + i].AsStringArray()->Rank(), 1);
+  }
+}
+
 TEST(AFileAuditingTest, RulesAreErasedAfterEveryCall) {
   Scratch s;
   WriteRuleLibrary(s.SysPath(), {{"99999", {{1, "1100"}}}}, {{"99999", {}}});
   AuditCall call;
-  std::vector<StringArray>& e = call.e;
-  const AuditInputs in{
-      .sysPath = "", .SysLib = call.sysLib, .AFilePara = call.para, .AFileClass = call.cls,
-      .strP = e[0], .strT = e[1], .strI = e[2], .strE = e[3], .strU = e[4], .strTD = e[5],
-      .strNN = e[6], .strNL = e[7], .strCC = e[8], .strH = e[9], .strV = e[10], .strR = e[11],
-      .strw = e[12], .strFDFF = e[13], .strD0 = e[14], .strGLT = e[15], .strGE = e[16],
-      .strD5 = e[17], .strD10 = e[18], .strD15 = e[19], .strD20 = e[20], .strD40 = e[21],
-      .strK8 = e[22], .strK16 = e[23], .strK32 = e[24], .strLE = e[25], .strLL = e[26],
-      .strP0 = e[27], .strZ = e[28], .strDYF = e[29], .strAA = e[30], .strG = e[31],
-      .strZJRR = e[32], .strZJFDFF = e[33], .strZJSS = e[34], .strMaxRain = e[35],
-      .strRconnect = e[36], .VFileFM = call.cover, .VFileJY = e[37], .VFileGK = e[38],
-      .VFileBZ = e[39], .strManualWindV = call.manualWind, .AFileAuditingList = call.list};
+  const AFileArrays arrays;
+  const AuditInputs in{.sysPath = "",
+                       .AFilePara = call.para,
+                       .AFileClass = call.cls,
+                       .arrays = arrays,
+                       .AFileAuditingList = call.list};
   const std::string sys = s.SysPath();
   AuditInputs good = in;
   good.sysPath = sys;

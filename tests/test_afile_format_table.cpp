@@ -56,5 +56,91 @@ TEST(AFileFormatTable, CodeLookup) {
   EXPECT_TRUE(FindMode(Segment('N'), "0")->baseStationOnlyMessage.empty());
 }
 
+// Names of the arrays a block feeds, with the records each takes.
+std::vector<std::string> Targets(char letter, std::string_view code, size_t block) {
+  std::vector<std::string> out;
+  const ModeLayout* m = FindMode(Segment(letter), code);
+  if (!m || block >= m->blocks.size()) return {"?"};
+  for (const BlockTarget& t : m->blocks[block].targets) {
+    if (t.array == nullptr) continue;
+    const size_t i = AFileArrayIndex(t.array);
+    out.push_back(std::string(kAFileArrayTable<>[i].name) + "@" + std::to_string(t.first) +
+                  "+" + std::to_string(t.count));
+  }
+  return out;
+}
+
+TEST(AFileFormatTable, BlockTargets) {
+  struct {
+    char letter;
+    const char* code;
+    size_t block;
+    std::vector<std::string> targets;
+  } cases[] = {
+      {'P', "D", 0, {"strP@0+0"}},      {'P', "D", 1, {"strP0@0+0"}},
+      {'I', "B", 0, {"strI@0+0"}},      {'I', "B", 1, {"strTD@0+0"}},
+      {'R', "6", 1, {"strZJRR@0+0"}},   {'R', "6", 2, {"strRconnect@0+0"}},
+      {'L', "0", 0, {"strLE@0+0"}},     {'L', "0", 1, {"strLL@0+0"}},  // both named 蒸发量
+      {'L', "A", 1, {"strLL@0+0"}},     {'F', "K", 0, {"strFDFF@0+0"}},
+      {'F', "K", 1, {"strZJFDFF@0+0"}}, {'F', "K", 2, {"strDYF@0+0"}},
+      {'D', "1", 3, {"strD20@0+0"}},  // code 1: surface, 5, 10, 20 and 30 cm
+      {'D', "1", 4, {}},              // the 30 cm line has no array
+      {'K', "0", 0, {"strK8@0+1", "strK16@1+1", "strK32@2+1"}},
+      {'K', "1", 0, {"strK8@1+1", "strK16@2+1", "strK32@3+1"}},  // 40 cm dropped
+      {'K', "B", 2, {"strK32@0+0"}},    {'B', "A", 1, {"strGE@0+0"}},
+      {'W', "0", 0, {"strw@0+0"}},      {'S', "A", 0, {"strZJSS@0+0"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Targets(c.letter, c.code, c.block), c.targets) << c.letter << c.code << c.block;
+}
+
+// Every block of every code: its records per day are its quality-control
+// codes (one per value; the older six-record wire icing line keeps nine),
+// and every target takes records the block has.
+TEST(AFileFormatTable, RecordsPerLineAgreeWithTheQualityControlCodes) {
+  for (const SegmentLayout& seg : Segments())
+    for (const auto* modes : {&seg.modes, &seg.qcOnlyModes})
+      for (const ModeLayout& m : *modes)
+        for (const BlockLayout& b : m.blocks) {
+          SCOPED_TRACE(std::string(1, seg.letter) + std::string(m.code) + " " +
+                       std::string(b.element));
+          if (b.kind == BlockKind::CrossMonth || b.kind == BlockKind::Weather) {
+            EXPECT_EQ(RecordsPerLine(b, 0), 0);
+            continue;
+          }
+          int n = 0;
+          for (int ln = 0; ln < LinesPerDay(b); ++ln) n += RecordsPerLine(b, ln);
+          if (b.kind == BlockKind::WireIcing && n == 6)
+            EXPECT_EQ(b.qcCodes, 9);
+          else
+            EXPECT_EQ(n, b.qcCodes);
+          for (const BlockTarget& t : b.targets) {
+            if (t.array != nullptr) { EXPECT_LE(t.first + t.count, n); }
+          }
+        }
+}
+
+TEST(AFileFormatTable, RecordWidths) {
+  const BlockLayout& ub = FindMode(Segment('U'), "B")->blocks[0];
+  const BlockLayout& u0 = FindMode(Segment('U'), "0")->blocks[0];
+  const BlockLayout& vb = FindMode(Segment('V'), "B")->blocks[0];
+  const BlockLayout& sa = FindMode(Segment('S'), "A")->blocks[0];
+  struct {
+    const BlockLayout& block;
+    int record;
+    bool instrument;
+    int width;
+  } cases[] = {
+      {ub, 13, false, 2}, {ub, 14, false, 4},  // the time of the minimum humidity
+      {u0, 5, false, 2},                       // a daily line has no time
+      {vb, 13, false, 3}, {vb, 14, false, 3},  // observed visibility: 3 throughout
+      {vb, 13, true, 5},  {vb, 14, true, 4},   // an instrument: metres, then the time
+      {sa, 1, false, 2},  {sa, 25, false, 4},  {sa, 27, false, 3}, {sa, 28, false, 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RecordWidth(c.block, c.record, c.instrument), c.width)
+        << c.block.element << " record " << c.record;
+}
+
 }  // namespace
 }  // namespace kelvane::afile

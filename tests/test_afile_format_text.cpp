@@ -9,6 +9,7 @@
 
 #include "common/error.h"
 #include "common/text_file.h"
+#include "kelvane/kelvane.h"
 
 namespace kelvane {
 namespace {
@@ -75,6 +76,41 @@ TEST(AFileFormatText, Reader) {
     EXPECT_EQ(e.number(), kErrFileNotFound);
     EXPECT_EQ(std::string(e.what()), "cannot open file: " + path.string());
   }
+}
+
+// A data file is read once and shared: readers over it start at its first
+// line, copies share the text, and a file that cannot be opened is an error
+// status that every step taking the DataFile reports the same way.
+TEST(AFileFormatText, DataFileIsReadOnceAndShared) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kelvane_data_file_" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(path, std::ios::binary) << "one\r\n\xB1\xB1\xBE\xA9\ntwo";  // GB18030 北京
+  DataFile f;
+  ASSERT_TRUE(f.Open(path.string()).ok());
+  std::filesystem::remove(path);
+  const DataFile copy = f;
+  EXPECT_EQ(copy.text(), f.text());
+  EXPECT_EQ(f.Path(), path.string());
+  ASSERT_EQ(f.LineCount(), 3u);
+  EXPECT_EQ(f.Line(1), "北京");
+  EXPECT_EQ(f.Line(3), "");
+  LineReader a(f.text()), b(f.text());
+  EXPECT_EQ(a.ReadLine(), "one");
+  EXPECT_EQ(a.ReadLine(), "北京");
+  EXPECT_EQ(b.ReadLine(), "one");
+
+  DataFile missing;
+  const Status st = missing.Open(path.string());
+  EXPECT_EQ(st.number(), kErrFileNotFound);
+  EXPECT_EQ(st.description(), "cannot open file: " + path.string());
+  EXPECT_FALSE(missing.IsOpen());
+  KelvaneA k;
+  VariantArray para = VariantArray::Vector(1, 52);
+  StringArray cls = StringArray::Vector(1, 20), list;
+  EXPECT_EQ(k.AFileFormCheck("/sys/", missing, para, cls, list).number(), kErrInvalidCall);
+  AFileArrays arrays;
+  EXPECT_EQ(DecodeAFile(path.string(), para, arrays).number(), kErrFileNotFound);
+  EXPECT_EQ(DecodeAFile(missing, para, arrays).number(), kErrInvalidCall);
 }
 
 }  // namespace

@@ -103,13 +103,7 @@ std::string Records(const std::vector<int>& widths) {
 
 std::vector<int> Widths(const BlockLayout& b, int count, char visibilityFlag) {
   std::vector<int> w;
-  for (int i = 1; i <= count; ++i) {
-    if (!b.layout.empty()) w.push_back(b.layout[static_cast<size_t>(i - 1)]);
-    else if (b.kind == BlockKind::Hourly && b.element == "相对湿度") w.push_back(i == 14 ? 4 : 2);
-    else if (b.kind == BlockKind::Hourly && b.element == "能见度")
-      w.push_back(visibilityFlag == '1' ? (i == 14 ? 4 : 5) : 3);
-    else w.push_back(b.width);
-  }
+  for (int i = 1; i <= count; ++i) w.push_back(afile::RecordWidth(b, i, visibilityFlag == '1'));
   return w;
 }
 
@@ -227,7 +221,7 @@ void ExpectCells(const DecodedAFile& d, std::initializer_list<Cell> cells) {
     const StringArray& a = d.*c.array;
     const std::string* got = c.column ? a.Find(c.day, c.column) : a.Find(c.day);
     std::string name;
-    for (const auto& n : DecodedAFile::Arrays())
+    for (const auto& n : kAFileArrayTable<>)
       if (n.member == c.array) name = n.name;
     ASSERT_NE(got, nullptr) << name << "(" << c.day << ", " << c.column << ") out of range";
     EXPECT_EQ(*got, c.text) << name << "(" << c.day << ", " << c.column << ")";
@@ -523,7 +517,7 @@ TEST(DecoderTest, AbsentElementsKeepTheirShapeFilledWithDash) {
     const Recipe& r = cases[k].recipe;
     const Decoded run = Decode(Build(r), r);
     for (const auto& [name, cols] : cases[k].columns) {
-      for (const auto& n : DecodedAFile::Arrays()) {
+      for (const auto& n : kAFileArrayTable<>) {
         if (n.name != name) continue;
         SCOPED_TRACE(name);
         ExpectShape(run.d, n.member, 31, cols);
@@ -668,7 +662,7 @@ TEST(DecoderTest, DecodeCommandPrintsJson) {
   EXPECT_EQ(j["AFileClass"][0], "3");
   EXPECT_EQ(j["AFileClass"][6], "=");
   const nlohmann::json& a = j.at("arrays");
-  for (const auto& n : DecodedAFile::Arrays()) EXPECT_TRUE(a.contains(std::string(n.name)));
+  for (const auto& n : kAFileArrayTable<>) EXPECT_TRUE(a.contains(std::string(n.name)));
   ASSERT_EQ(a["strP"].size(), 31u);
   ASSERT_EQ(a["strP"][1].size(), 6u);
   EXPECT_EQ(a["strP"][1][0], "10132");  // day 2, column 1

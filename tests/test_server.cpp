@@ -195,7 +195,7 @@ TEST_F(ServerTest, ArraysAreWrittenBackToTheCaller) {
     std::vector<Value> args{Value("/sys/"), Value("/no/such/file.txt"),
                             Value(VariantArray::Vector(1, 16)),
                             Value(ResultList({"错误", "错误", "可疑"}))};
-    d->Invoke(c.method, args, nullptr);  // the status depends on the file check
+    (void)d->Invoke(c.method, args, nullptr);  // the status depends on the file check
     const StringArray* list = args[3].AsStringArray();
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->Rank(), 2);
@@ -316,9 +316,10 @@ TEST(ServerBindTest, ByReferenceScalarsAreCoercedAndWrittenBack) {
 class ProbeRegistration {
  public:
   ProbeRegistration() {
-    Registry::Instance().RegisterClass("Test.Probe", [] {
+    const Status st = Registry::Instance().RegisterClass("Test.Probe", [] {
       return std::make_unique<MethodDispatch>(kProbeMethods);
     });
+    EXPECT_TRUE(st.ok()) << st.description();
   }
   ~ProbeRegistration() { Registry::Instance().UnregisterClass("Test.Probe"); }
 };

@@ -5,9 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "commands.h"
-#include "common/error.h"
 #include "host/check_file.h"
-#include "host/decoder.h"
 #include "kelvane/kelvane.h"
 
 namespace kelvane::tool {
@@ -66,11 +64,13 @@ std::string WithSeparator(std::string dir) {
 }
 
 int Decode(const DecodeArgs& args) {
+  DataFile file;
+  Status s = file.Open(args.file);
   KelvaneA a;
   VariantArray para = VariantArray::Vector(1, 52);
   StringArray cls = StringArray::Vector(1, 20);
   StringArray list;
-  const Status s = a.AFileFormCheck(WithSeparator(args.sys), args.file, para, cls, list);
+  if (s.ok()) s = a.AFileFormCheck(WithSeparator(args.sys), file, para, cls, list);
   if (!s.ok()) {
     std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
     return kExitUsage;
@@ -82,19 +82,17 @@ int Decode(const DecodeArgs& args) {
                  why.c_str());
     return kExitUsage;
   }
-  host::DecodedAFile d;
-  try {
-    host::DecodeAFile(args.file, para, cls, d);
-  } catch (const Error& e) {
-    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), e.what());
+  AFileArrays d;
+  s = DecodeAFile(file, para, d);
+  if (!s.ok()) {
+    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
     return kExitUsage;
   }
   Json out;
   out["AFilePara"] = VariantsJson(para);
   out["AFileClass"] = ArrayJson(cls);
   Json arrays = Json::object();
-  for (const host::DecodedAFile::Named& n : host::DecodedAFile::Arrays())
-    arrays[std::string(n.name)] = ArrayJson(d.*n.member);
+  for (const auto& e : kAFileArrayTable<>) arrays[std::string(e.name)] = ArrayJson(d.*e.member);
   arrays["SysLib"] = VariantsJson(d.SysLib);
   arrays["strManualWindV"] = d.strManualWindV;
   out["arrays"] = std::move(arrays);

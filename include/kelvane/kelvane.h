@@ -26,6 +26,8 @@
 #include <memory>
 #include <string>
 
+#include "kelvane/afile_arrays.h"
+#include "kelvane/data_file.h"
 #include "kelvane/safe_array.h"
 #include "kelvane/status.h"
 #include "kelvane/variant.h"
@@ -56,6 +58,10 @@ class KelvaneA {
 
   Status AFileFormCheck(std::string strSysPath, std::string strPathFile, VariantArray& AFilePara,
                         StringArray& AFileClass, StringArray& AFileAuditingList);
+  // The same over a file already read (file.Path() is strPathFile), so a
+  // host that decodes the file afterwards reads it only once.
+  Status AFileFormCheck(std::string strSysPath, const DataFile& file, VariantArray& AFilePara,
+                        StringArray& AFileClass, StringArray& AFileAuditingList);
 
   Status AFileAuditing(std::string strSysPath, VariantArray& SysLib, VariantArray& AFilePara,
                        StringArray& AFileClass, StringArray& strP, StringArray& strT,
@@ -73,6 +79,10 @@ class KelvaneA {
                        StringArray& VFileFM, StringArray& VFileJY, StringArray& VFileGK,
                        StringArray& VFileBZ, std::string& strManualWindV,
                        StringArray& AFileAuditingList);
+  // The same with the element arrays, SysLib and strManualWindV in one
+  // bundle (see kelvane/afile_arrays.h, DecodeAFile fills it).
+  Status AFileAuditing(std::string strSysPath, VariantArray& AFilePara, StringArray& AFileClass,
+                       AFileArrays& arrays, StringArray& AFileAuditingList);
 
   // Direction code and speed to whole degrees ("C" calm, "-" unknown).
   std::string WindDToWindDValue(std::string strWD, std::string strWF);

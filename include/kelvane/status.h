@@ -28,7 +28,7 @@ enum ErrorNumber : int {
   kErrInternal = 51,           // internal error
 };
 
-class Status {
+class [[nodiscard]] Status {
  public:
   Status() = default;
   Status(int number, std::string description)

@@ -12,9 +12,12 @@
 // Every text here is UTF-8 and is used byte for byte in findings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
+
+#include "kelvane/afile_arrays.h"
 
 namespace kelvane::afile {
 
@@ -54,6 +57,27 @@ enum class ModeRule : uint8_t {
           // rule message (no flag involved)
 };
 
+// The rule a record of a daily or hourly block must follow to be well formed
+// (its width is checked apart). A decimal number is always well formed.
+enum class RecordForm : uint8_t {
+  None,               // not checked (cloud, wind, wire icing, sunshine, weather blocks)
+  Generic,            // or a run of "/" or "," of the record width; never ending in "-"
+  WetBulb,            // or starting with "," (an iced bulb), or "////"
+  Humidity,           // or a run of "/", or "%%"
+  FixedPrecip,        // or starting with ";" or ":", or "////", or ",,,,"
+  HourlyPrecip,       // as FixedPrecip, or "A---" or "----"
+  HourlyEvaporation,  // or "///", "---", ",,,"
+  DeepGround,         // or "////"
+};
+
+// Where the records of a day of a block go: records first..first+count-1
+// (0-based; count 0: all of them) to one element array.
+struct BlockTarget {
+  AFileArray array = nullptr;
+  int8_t first = 0;
+  int8_t count = 0;
+};
+
 // One block of a mode code.
 struct BlockLayout {
   // Parser that reads the block.
@@ -69,8 +93,7 @@ struct BlockLayout {
   // Record width in characters (Daily, Hourly, HourlyWind, DeepGround). For
   // Cloud the width of one blank-separated item plus its separator: a
   // record of m items may be at most width*m - 1 characters. 0 when the
-  // widths come from `layout`. Hourly "相对湿度" and "能见度" blocks have
-  // exceptions that the parser applies (record 14; the visibility flag).
+  // widths come from `layout`. RecordWidth applies the exceptions below.
   int16_t width;
   // Element name of the block: the `Element` column of its findings and
   // the key of the record form rule.
@@ -82,6 +105,16 @@ struct BlockLayout {
   // with four lines per day: the number of records on each line. Empty
   // otherwise.
   std::span<const uint8_t> layout = {};
+  // The element arrays the block feeds (unused entries have no array).
+  std::array<BlockTarget, 3> targets = {};
+  // What a well-formed record looks like.
+  RecordForm form = RecordForm::None;
+  // Hourly blocks: the record (1-based, on a day's line) that is the hhmm
+  // time of the day's extreme, 4 characters wide; 0 for none.
+  int8_t timeRecord = 0;
+  // Non-zero for visibility: the record width when the header's visibility
+  // flag says an instrument measures it; timeRecord applies only then.
+  int8_t instrumentWidth = 0;
 };
 
 // Mode code of a row that stands for every code not ending in "=".
@@ -143,6 +176,17 @@ const ModeLayout* FindMode(const SegmentLayout& segment, std::string_view code, 
 // an hourly wind block, count1 for a cloud block, otherwise 1 (the weather
 // segment and the cross-month line are read line by line).
 int LinesPerDay(const BlockLayout& block);
+
+// Records on line ln (0-based) of a day of a block: Daily, DeepGround and
+// HourlyWind count1; Hourly count1 on the first line, count2 on the second;
+// Cloud count2 on its one line or layout[ln] on four; WireIcing, MaxWind and
+// Sunshine layout.size(); 0 for CrossMonth and Weather.
+int RecordsPerLine(const BlockLayout& block, int ln);
+
+// Width of record i (1-based) of a line of a block. instrumentVisibility:
+// the header's visibility flag is "1" (visibility measured by an
+// instrument, written in metres).
+int RecordWidth(const BlockLayout& block, int i, bool instrumentVisibility);
 
 // True when code is one of the single-character codes of list.
 bool CodeInList(std::string_view list, std::string_view code);

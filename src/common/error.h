@@ -25,6 +25,15 @@ class Error : public std::runtime_error {
   int number_;
 };
 
+// Runs a function when the scope ends, however it ends.
+template <class Fn>
+struct OnExit {
+  Fn fn;
+  ~OnExit() { fn(); }
+};
+template <class Fn>
+OnExit(Fn) -> OnExit<Fn>;
+
 // Runs fn and turns whatever it raises into an error status.
 template <class Fn>
 Status RunGuarded(Fn&& fn) noexcept {

@@ -225,18 +225,47 @@ std::string_view LastChars(std::string_view s, size_t n) {
   return s.substr(i);
 }
 
-LineReader::LineReader(const std::string& path) { Load(ReadFileBytes(path)); }
-
-LineReader LineReader::FromBytes(std::string bytes) {
-  LineReader r;
-  r.Load(std::move(bytes));
-  return r;
+std::shared_ptr<const DataFile::Text> TextFromBytes(const std::string& path, std::string bytes) {
+  auto t = std::make_shared<DataFile::Text>();
+  t->path = path;
+  t->utf8 = DecodeToUtf8(std::move(bytes));
+  t->lines = SplitLines(t->utf8);
+  return t;
 }
 
-void LineReader::Load(std::string bytes) {
-  text_ = std::make_unique<std::string>(DecodeToUtf8(std::move(bytes)));
-  lines_ = SplitLines(*text_);
-  next_ = 0;
+std::shared_ptr<const DataFile::Text> ReadText(const std::string& path) {
+  return TextFromBytes(path, ReadFileBytes(path));
+}
+
+// ---------------------------------------------------------------- DataFile
+
+DataFile::DataFile() = default;
+DataFile::~DataFile() = default;
+DataFile::DataFile(const DataFile&) = default;
+DataFile& DataFile::operator=(const DataFile&) = default;
+
+Status DataFile::Open(const std::string& path) {
+  text_.reset();
+  return RunGuarded([&] { text_ = ReadText(path); });
+}
+
+DataFile DataFile::FromBytes(const std::string& path, std::string bytes) {
+  DataFile f;
+  f.text_ = TextFromBytes(path, std::move(bytes));
+  return f;
+}
+
+const std::string& DataFile::Path() const {
+  static const std::string kNone;
+  return text_ ? text_->path : kNone;
+}
+
+bool DataFile::IsOpen() const { return text_ != nullptr; }
+
+size_t DataFile::LineCount() const { return text_ ? text_->lines.size() : 0; }
+
+std::string_view DataFile::Line(size_t i) const {
+  return text_ && i < text_->lines.size() ? text_->lines[i] : std::string_view();
 }
 
 }  // namespace kelvane

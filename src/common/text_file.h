@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "kelvane/data_file.h"
+
 namespace kelvane {
 
 // The bytes of a file. Raises kelvane::Error(kErrFileNotFound) when the file
@@ -41,29 +43,42 @@ std::string_view LastChars(std::string_view utf8, size_t n);
 // Characters from..from+count-1 (1-based), clipped to the text.
 std::string_view MidChars(std::string_view utf8, size_t from, size_t count);
 
-// A text file opened for sequential reading of lines.
+// The text of a data file and its lines (views into utf8).
+struct DataFile::Text {
+  std::string path;
+  std::string utf8;
+  std::vector<std::string_view> lines;
+};
+
+// Reads and decodes the file at path; raises like ReadFileBytes.
+std::shared_ptr<const DataFile::Text> ReadText(const std::string& path);
+// Decodes bytes already in memory as a file's bytes would be.
+std::shared_ptr<const DataFile::Text> TextFromBytes(const std::string& path, std::string bytes);
+
+// A text file opened for sequential reading of lines. Readers over the same
+// text share it.
 class LineReader {
  public:
   // Reads and decodes the whole file; raises like ReadFileBytes.
-  explicit LineReader(const std::string& path);
+  explicit LineReader(const std::string& path) : LineReader(ReadText(path)) {}
+  explicit LineReader(std::shared_ptr<const DataFile::Text> text) : text_(std::move(text)) {}
   // Over text already in memory (decoded as a file's bytes would be).
-  static LineReader FromBytes(std::string bytes);
+  static LineReader FromBytes(std::string bytes) {
+    return LineReader(TextFromBytes(std::string(), std::move(bytes)));
+  }
 
   // True when every line has been read.
-  bool Eof() const { return next_ >= lines_.size(); }
+  bool Eof() const { return next_ >= text_->lines.size(); }
   // The next line (an empty view at end of file); the view stays valid for
   // the reader's lifetime.
-  std::string_view ReadLine() { return Eof() ? std::string_view() : lines_[next_++]; }
+  std::string_view ReadLine() { return Eof() ? std::string_view() : text_->lines[next_++]; }
   // The next line without reading it (an empty view at end of file).
-  std::string_view Peek() const { return Eof() ? std::string_view() : lines_[next_]; }
+  std::string_view Peek() const { return Eof() ? std::string_view() : text_->lines[next_]; }
   // Lines not read yet.
-  size_t Remaining() const { return lines_.size() - next_; }
+  size_t Remaining() const { return text_->lines.size() - next_; }
 
  private:
-  LineReader() = default;
-  void Load(std::string bytes);
-  std::unique_ptr<std::string> text_;  // stable address for the line views
-  std::vector<std::string_view> lines_;
+  std::shared_ptr<const DataFile::Text> text_;
   size_t next_ = 0;
 };
 

@@ -41,13 +41,18 @@ std::string WithSeparator(std::string dir) {
 }
 
 void CheckAFile(const std::string& path, const CheckOptions& opt, FileResult& r) {
+  // The file is read and decoded once; the format check and the decoder
+  // walk the same lines.
+  DataFile file;
+  r.status = file.Open(path);
+  if (!r.status.ok()) return;
   KelvaneA a;
   if (opt.warn) a.SetWarningCallback(opt.warn);
   VariantArray para = VariantArray::Vector(1, 52);
   StringArray cls = StringArray::Vector(1, 20);
   StringArray list;
   const std::string sys = WithSeparator(opt.sysPath);
-  r.status = a.AFileFormCheck(sys, path, para, cls, list);
+  r.status = a.AFileFormCheck(sys, file, para, cls, list);
   if (!r.status.ok()) return;
   const Variant* usable = para.Find(6);
   r.usable = usable && usable->Truth();
@@ -55,9 +60,9 @@ void CheckAFile(const std::string& path, const CheckOptions& opt, FileResult& r)
     // The host's part: decode the data into element arrays, then audit them;
     // the audit merges its findings into the format check's list.
     DecodedAFile decoded;
-    DecodeAFile(path, para, cls, decoded);
+    DecodeAFileText(file.text(), para, decoded);
     StringArray merged = list;
-    r.status = AuditDecodedAFile(a, sys, para, cls, decoded, merged);
+    r.status = a.AFileAuditing(sys, para, cls, decoded, merged);
     if (!r.status.ok()) {
       r.findings = ReadFindings(list);
       return;

@@ -17,42 +17,11 @@ namespace {
 
 using afile::BlockKind;
 using afile::BlockLayout;
+using afile::BlockTarget;
+using afile::LinesPerDay;
+using afile::RecordsPerLine;
 using afile::ModeLayout;
 using afile::SegmentLayout;
-
-// The element arrays, in the order AFileAuditing takes them.
-enum class Arr : uint8_t {
-  P, T, I, E, U, TD, NN, NL, CC, H, V, R, W, FDFF, D0, GLT, GE, D5, D10, D15, D20, D40, K8,
-  K16, K32, LE, LL, P0, Z, DYF, AA, G, ZJRR, ZJFDFF, ZJSS, MaxRain, Rconnect, kCount
-};
-
-constexpr DecodedAFile::Named kNamed[] = {
-    {"strP", &DecodedAFile::strP},         {"strT", &DecodedAFile::strT},
-    {"strI", &DecodedAFile::strI},         {"strE", &DecodedAFile::strE},
-    {"strU", &DecodedAFile::strU},         {"strTD", &DecodedAFile::strTD},
-    {"strNN", &DecodedAFile::strNN},       {"strNL", &DecodedAFile::strNL},
-    {"strCC", &DecodedAFile::strCC},       {"strH", &DecodedAFile::strH},
-    {"strV", &DecodedAFile::strV},         {"strR", &DecodedAFile::strR},
-    {"strw", &DecodedAFile::strw},         {"strFDFF", &DecodedAFile::strFDFF},
-    {"strD0", &DecodedAFile::strD0},       {"strGLT", &DecodedAFile::strGLT},
-    {"strGE", &DecodedAFile::strGE},       {"strD5", &DecodedAFile::strD5},
-    {"strD10", &DecodedAFile::strD10},     {"strD15", &DecodedAFile::strD15},
-    {"strD20", &DecodedAFile::strD20},     {"strD40", &DecodedAFile::strD40},
-    {"strK8", &DecodedAFile::strK8},       {"strK16", &DecodedAFile::strK16},
-    {"strK32", &DecodedAFile::strK32},     {"strLE", &DecodedAFile::strLE},
-    {"strLL", &DecodedAFile::strLL},       {"strP0", &DecodedAFile::strP0},
-    {"strZ", &DecodedAFile::strZ},         {"strDYF", &DecodedAFile::strDYF},
-    {"strAA", &DecodedAFile::strAA},       {"strG", &DecodedAFile::strG},
-    {"strZJRR", &DecodedAFile::strZJRR},   {"strZJFDFF", &DecodedAFile::strZJFDFF},
-    {"strZJSS", &DecodedAFile::strZJSS},   {"strMaxRain", &DecodedAFile::strMaxRain},
-    {"strRconnect", &DecodedAFile::strRconnect}, {"VFileFM", &DecodedAFile::VFileFM},
-    {"VFileJY", &DecodedAFile::VFileJY},   {"VFileGK", &DecodedAFile::VFileGK},
-    {"VFileBZ", &DecodedAFile::VFileBZ},
-};
-constexpr size_t kArrCount = static_cast<size_t>(Arr::kCount);
-static_assert(kNamed[static_cast<size_t>(Arr::W)].name == "strw");
-static_assert(kNamed[static_cast<size_t>(Arr::Rconnect)].name == "strRconnect");
-static_assert(std::size(kNamed) == kArrCount + 4);
 
 // Where the records after a day's observation values go: the daily
 // extremes with their times, or a daily total.
@@ -72,188 +41,139 @@ struct Layout {
   bool timed = false;
   bool cloud = false;      // hourly layout only at a reference station
   bool fixedOnly = false;  // an hourly block is reduced to the four fixed hours
+  bool list = false;       // one-dimensional
   // Columns when an hourly block brings no extras (0: hourlyColumns).
   int8_t hourlyBareColumns = 0;
   int8_t extraCount = 0;
   std::array<Extra, 4> extras = {};
 };
 
-constexpr Extra kMaxMinWithTimes[] = {{25, 5, false}, {26, 0, true}, {27, 6, false}, {28, 0, true}};
-
 constexpr Layout Timed(int hourly, int fixed) {
   return {static_cast<int8_t>(hourly), static_cast<int8_t>(fixed), true};
 }
-constexpr Layout Direct(int columns) {
-  return {static_cast<int8_t>(columns), static_cast<int8_t>(columns), false};
-}
-// Pressure and air temperature: 24 + maximum, its time, minimum, its time;
-// at the fixed hours 4 + maximum, minimum.
-constexpr Layout ExtremesWithTimes() {
-  Layout l = Timed(28, 6);
-  l.extraCount = 4;
-  for (size_t i = 0; i < 4; ++i) l.extras[i] = kMaxMinWithTimes[i];
-  return l;
-}
-// Ground-surface and grass temperature: 24 + maximum, minimum (the times of
-// the file's records are not kept); at the fixed hours 4 + maximum, minimum.
-constexpr Layout ExtremesWithoutTimes() {
-  Layout l = Timed(26, 6);
-  l.extraCount = 4;
-  l.extras = {Extra{25, 5, false}, Extra{0, 0, true}, Extra{26, 6, false}, Extra{0, 0, true}};
-  return l;
-}
-// Relative humidity and visibility: 24 + minimum, its time.
-constexpr Layout MinimumWithTime(int fixed, int fixedMinColumn) {
-  Layout l = Timed(26, fixed);
-  l.extraCount = 2;
-  l.extras = {Extra{25, static_cast<int8_t>(fixedMinColumn), false}, Extra{26, 0, true}};
-  return l;
-}
-// Visibility: 24 hourly values of the instrument, with or without the
-// minimum and its time; four fixed hours of a manual station.
-constexpr Layout Visibility() {
-  Layout l = MinimumWithTime(4, 0);
-  l.hourlyBareColumns = 24;
-  return l;
-}
-constexpr Layout Cloud() {
-  Layout l = Timed(24, 4);
-  l.cloud = true;
-  return l;
-}
-constexpr Layout LargePan() {
-  Layout l = Timed(25, 1);
-  l.extraCount = 1;
-  l.extras = {Extra{25, 0, false}};
-  return l;
-}
-constexpr Layout SeaLevel() {
-  Layout l = Timed(4, 4);
-  l.fixedOnly = true;
+
+// The decoder's reading of each column kind of the array table.
+constexpr Layout LayoutOf(AFileColumns columns, int count) {
+  Layout l{};
+  switch (columns) {
+    case AFileColumns::Observations:
+      return Timed(24, 4);
+    case AFileColumns::DailyOrHourly:
+      return Timed(24, 1);
+    case AFileColumns::ExtremesWithTimes:
+      // 24 + maximum, its time, minimum, its time; at the fixed hours 4 +
+      // maximum, minimum.
+      l = Timed(28, 6);
+      l.extraCount = 4;
+      l.extras = {Extra{25, 5, false}, Extra{26, 0, true}, Extra{27, 6, false},
+                  Extra{28, 0, true}};
+      return l;
+    case AFileColumns::Extremes:
+      // The times of the file's records are not kept.
+      l = Timed(26, 6);
+      l.extraCount = 4;
+      l.extras = {Extra{25, 5, false}, Extra{0, 0, true}, Extra{26, 6, false},
+                  Extra{0, 0, true}};
+      return l;
+    case AFileColumns::MinimumWithTime:
+      l = Timed(26, 5);
+      l.extraCount = 2;
+      l.extras = {Extra{25, 5, false}, Extra{26, 0, true}};
+      return l;
+    case AFileColumns::Visibility:
+      // 24 hourly values of the instrument, with or without the minimum and
+      // its time; four fixed hours of a manual station.
+      l = Timed(26, 4);
+      l.extraCount = 2;
+      l.extras = {Extra{25, 0, false}, Extra{26, 0, true}};
+      l.hourlyBareColumns = 24;
+      return l;
+    case AFileColumns::Cloud:
+      l = Timed(24, 4);
+      l.cloud = true;
+      return l;
+    case AFileColumns::LargePan:
+      l = Timed(25, 1);
+      l.extraCount = 1;
+      l.extras = {Extra{25, 0, false}};
+      return l;
+    case AFileColumns::FixedHours:
+      l = Timed(4, 4);
+      l.fixedOnly = true;
+      return l;
+    case AFileColumns::Columns:
+      return {static_cast<int8_t>(count), static_cast<int8_t>(count), false};
+    case AFileColumns::List:
+      l = {static_cast<int8_t>(count), static_cast<int8_t>(count), false};
+      l.list = true;
+      return l;
+  }
   return l;
 }
 
-constexpr Layout kLayouts[] = {
-    ExtremesWithTimes(),     // P
-    ExtremesWithTimes(),     // T
-    Timed(24, 4),            // I
-    Timed(24, 4),            // E
-    MinimumWithTime(5, 5),   // U
-    Timed(24, 4),            // TD
-    Cloud(),                 // NN
-    Cloud(),                 // NL
-    Cloud(),                 // CC
-    Cloud(),                 // H
-    Visibility(),            // V
-    Direct(3),               // R
-    Direct(1),               // W
-    Timed(24, 4),            // FDFF
-    ExtremesWithoutTimes(),  // D0
-    ExtremesWithoutTimes(),  // GLT
-    Direct(1),               // GE
-    Timed(24, 4),            // D5
-    Timed(24, 4),            // D10
-    Timed(24, 4),            // D15
-    Timed(24, 4),            // D20
-    Timed(24, 4),            // D40
-    Timed(24, 1),            // K8
-    Timed(24, 1),            // K16
-    Timed(24, 1),            // K32
-    Direct(1),               // LE
-    LargePan(),              // LL
-    SeaLevel(),              // P0
-    Direct(2),               // Z
-    Direct(4),               // DYF
-    Direct(4),               // AA
-    Direct(9),               // G
-    Direct(24),              // ZJRR
-    Direct(24),              // ZJFDFF
-    Direct(27),              // ZJSS
-    Direct(0),               // MaxRain (one-dimensional, no data in the file)
-    Direct(3),               // Rconnect (one-dimensional)
-};
-static_assert(std::size(kLayouts) == kArrCount);
+const Layout& LayoutOf(AFileArray a) {
+  static const auto kLayouts = [] {
+    std::array<Layout, kAFileArrayCount> out{};
+    for (size_t i = 0; i < kAFileArrayCount; ++i)
+      out[i] = LayoutOf(kAFileArrayTable<>[i].columns, kAFileArrayTable<>[i].count);
+    return out;
+  }();
+  return kLayouts[AFileArrayIndex(a)];
+}
 
-// The element array of each block, by the block's element name.
-struct NameRoute {
-  std::string_view element;
-  Arr target;
+// What the decoder changes in a record on its way into a cell.
+enum class Conversion : uint8_t {
+  None,
+  Pressure,      // station and sea-level pressure: the thousands digit
+  WetBulb,       // an iced bulb
+  Visibility,    // instrument metres to tenths of km
+  Wind,          // "dddsss" to "ddd/sss"
+  MaxWind,       // columns 1 and 3 "dddsss" to "sss/ddd"
+  WireIcing,     // column 1 code without leading zeros, column 9 wind
+  HourlyPrecip,  // "A---" and "----"
+  Pan,           // evaporation "---"; "," runs a frozen pan
 };
-constexpr NameRoute kByElement[] = {
-    {"本站气压", Arr::P},     {"海平面气压", Arr::P0},  {"气温", Arr::T},
-    {"湿球温度", Arr::I},     {"露点温度", Arr::TD},    {"水汽压", Arr::E},
-    {"相对湿度", Arr::U},     {"总云量", Arr::NN},      {"低云量", Arr::NL},
-    {"实测云高", Arr::H},     {"云状", Arr::CC},        {"能见度", Arr::V},
-    {"定时降水量", Arr::R},   {"小时降水量", Arr::ZJRR}, {"积雪", Arr::Z},
-    {"电线积冰", Arr::G},     {"定时风", Arr::FDFF},    {"十分钟风", Arr::ZJFDFF},
-    {"最大极大风", Arr::DYF}, {"地面温度", Arr::D0},    {"5cm温度", Arr::D5},
-    {"10cm温度", Arr::D10},   {"15cm温度", Arr::D15},   {"20cm温度", Arr::D20},
-    {"40cm温度", Arr::D40},   {"80cm地温", Arr::K8},    {"160cm地温", Arr::K16},
-    {"320cm地温", Arr::K32},  {"冻土深度", Arr::AA},    {"日照时数", Arr::ZJSS},
-    {"草面温度", Arr::GLT},   {"地面状态", Arr::GE},
-};
+
+Conversion ConversionOf(AFileArray t) {
+  using A = AFileArrays;
+  if (t == &A::strP || t == &A::strP0) return Conversion::Pressure;
+  if (t == &A::strI) return Conversion::WetBulb;
+  if (t == &A::strV) return Conversion::Visibility;
+  if (t == &A::strFDFF || t == &A::strZJFDFF) return Conversion::Wind;
+  if (t == &A::strDYF) return Conversion::MaxWind;
+  if (t == &A::strG) return Conversion::WireIcing;
+  if (t == &A::strZJRR) return Conversion::HourlyPrecip;
+  if (t == &A::strLE || t == &A::strLL) return Conversion::Pan;
+  return Conversion::None;
+}
 
 // A block's records of one day that go to one array: records
 // first..first+count-1 (0-based).
 struct Route {
-  Arr target;
+  AFileArray target;
   int first;
   int count;
+  Conversion conversion;
 };
 
 // Records of one day of a block, all lines together.
 int RecordsPerDay(const BlockLayout& b) {
-  switch (b.kind) {
-    case BlockKind::Daily:
-    case BlockKind::DeepGround:
-      return b.count1;
-    case BlockKind::Hourly:
-      return b.count1 + b.count2;
-    case BlockKind::HourlyWind:
-      return b.count1 * 4;
-    case BlockKind::Cloud: {
-      if (b.count1 == 1) return b.count2;
-      int n = 0;
-      for (uint8_t k : b.layout) n += k;
-      return n;
-    }
-    case BlockKind::WireIcing:
-    case BlockKind::MaxWind:
-    case BlockKind::Sunshine:
-      return static_cast<int>(b.layout.size());
-    case BlockKind::CrossMonth:
-    case BlockKind::Weather:
-      break;
-  }
-  return 1;
+  int n = 0;
+  for (int ln = 0; ln < LinesPerDay(b); ++ln) n += RecordsPerLine(b, ln);
+  return n;
 }
 
-// The arrays a block feeds. The evaporation segment names both pans alike:
-// its first block is the small pan, its second the large pan (E601). The
-// deep ground temperature line of a manual station holds 80, 160 and
-// 320 cm; the older four-record line (code 1) holds 40, 80, 160 and 320 cm,
-// of which the last three are kept (its 40 cm has no array of its own; the
-// 40 cm array belongs to the shallow segment). Blocks without an array (the
-// 30 cm line of shallow code 1) are read and dropped.
-int Routes(const BlockLayout& b, int ordinal, std::array<Route, 3>& out) {
+// The arrays a block feeds, from the block's targets. Blocks without an
+// array (the 30 cm line of shallow code 1) are read and dropped.
+int Routes(const BlockLayout& b, std::array<Route, 3>& out) {
   const int n = RecordsPerDay(b);
-  if (b.element == "蒸发量") {
-    out[0] = {ordinal == 0 ? Arr::LE : Arr::LL, 0, n};
-    return 1;
+  int k = 0;
+  for (const BlockTarget& t : b.targets) {
+    if (t.array == nullptr || t.first >= n) continue;
+    const int count = t.count == 0 ? n - t.first : t.count;
+    out[static_cast<size_t>(k++)] = {t.array, t.first, count, ConversionOf(t.array)};
   }
-  if (b.element == "深层地温") {
-    if (n < 3) return 0;
-    out[0] = {Arr::K8, n - 3, 1};
-    out[1] = {Arr::K16, n - 2, 1};
-    out[2] = {Arr::K32, n - 1, 1};
-    return 3;
-  }
-  for (const NameRoute& r : kByElement)
-    if (r.element == b.element) {
-      out[0] = {r.target, 0, n};
-      return 1;
-    }
-  return 0;
+  return k;
 }
 
 // ---- text helpers
@@ -327,17 +247,17 @@ std::string Wind(std::string_view r, bool speedFirst) {
 }
 
 // Conversion of one record into the cell of an array.
-std::string Convert(Arr t, std::string_view r, long column, bool time, bool visibilityMetres) {
+std::string Convert(Conversion conv, std::string_view r, long column, bool time,
+                    bool visibilityMetres) {
   // A run of "," records that there was nothing to record (no precipitation,
   // no snow cover, no frozen soil, no icing); in the evaporation pans it
   // marks a frozen pan.
-  if (AllOf(r, ',')) return t == Arr::LE || t == Arr::LL ? "B" : "";
+  if (AllOf(r, ',')) return conv == Conversion::Pan ? "B" : "";
   if (time) return std::string(r);
-  switch (t) {
-    case Arr::P:
-    case Arr::P0:
+  switch (conv) {
+    case Conversion::Pressure:
       return RestorePressure(r);
-    case Arr::I:
+    case Conversion::WetBulb:
       // An iced wet bulb is written with "," in place of the minus sign.
       if (r.size() > 1 && r.front() == ',') {
         std::string_view v = r.substr(1);
@@ -347,32 +267,30 @@ std::string Convert(Arr t, std::string_view r, long column, bool time, bool visi
       break;
     // Relative humidity "%%" (100 %) and cloud amounts with a leading zero
     // ("06") are handed on as written: the audits read them by value.
-    case Arr::V:
+    case Conversion::Visibility:
       // Automatic instruments write metres; the audits read tenths of km.
       // Visibility is reported truncated, so 950 m stays below 1.0 km.
       if (visibilityMetres && AllDigits(r)) return std::to_string(DigitsValue(r) / 100);
       break;
-    case Arr::FDFF:
-    case Arr::ZJFDFF:
+    case Conversion::Wind:
       return Wind(r, false);
-    case Arr::DYF:
+    case Conversion::MaxWind:
       if (column == 1 || column == 3) return Wind(r, true);
       break;
-    case Arr::G:
+    case Conversion::WireIcing:
       if (column == 9) return Wind(r, false);
       if (column == 1) return StripLeadingZeros(r);
       break;
-    case Arr::ZJRR:
+    case Conversion::HourlyPrecip:
       // "A---" starts an accumulated amount, "----" the hours it covers.
       if (!r.empty() && r.front() == 'A' && (r.size() == 1 || AllOf(r.substr(1), '-')))
         return "A";
       if (AllOf(r, '-')) return "-";
       break;
-    case Arr::LE:
-    case Arr::LL:
+    case Conversion::Pan:
       if (AllOf(r, '-')) return "-";
       break;
-    default:
+    case Conversion::None:
       break;
   }
   return std::string(r);
@@ -430,11 +348,10 @@ class Decoder {
       : in_(in), f_(facts), out_(out) {}
 
   void Run() {
-    for (size_t t = 0; t < kArrCount; ++t) {
-      const Layout& l = kLayouts[t];
-      Shape(static_cast<Arr>(t), l.cloud ? f_.reference : f_.hourly);
+    for (const auto& e : kAFileArrayTable<>) {
+      const Layout& l = LayoutOf(e.member);
+      Shape(e.member, l.cloud ? f_.reference : f_.hourly);
     }
-    out_.VFileFM = out_.VFileJY = out_.VFileGK = out_.VFileBZ = StringArray::Vector(1, 0);
     std::string_view line;
     if (!Next(line)) return;  // the header line
     DecodeSegments();
@@ -442,8 +359,7 @@ class Decoder {
   }
 
  private:
-  StringArray& A(Arr t) { return out_.*kNamed[static_cast<size_t>(t)].member; }
-  static const Layout& L(Arr t) { return kLayouts[static_cast<size_t>(t)]; }
+  StringArray& A(AFileArray t) { return out_.*t; }
 
   bool Next(std::string_view& line) {
     if (in_.Eof()) return false;
@@ -465,14 +381,10 @@ class Decoder {
 
   // Gives an array its hourly or fixed-hour shape (or the given number of
   // columns) with every cell "-".
-  void Shape(Arr t, bool hourly, int columns = 0) {
+  void Shape(AFileArray t, bool hourly, int columns = 0) {
     StringArray& a = A(t);
-    const Layout& l = L(t);
-    if (t == Arr::MaxRain) {
-      a = StringArray::Vector(1, 0);
-      return;
-    }
-    if (t == Arr::Rconnect) {
+    const Layout& l = LayoutOf(t);
+    if (l.list) {
       a = StringArray::Vector(1, l.fixedColumns);
     } else {
       if (columns <= 0) columns = hourly ? l.hourlyColumns : l.fixedColumns;
@@ -481,15 +393,16 @@ class Decoder {
     Fill(a, "-");
   }
 
-  void ClearRow(Arr t, long d) {
+  void ClearRow(AFileArray t, long d) {
     StringArray& a = A(t);
     for (long c = 1; c <= a.UBound(2); ++c) a(d, c).clear();
   }
 
-  void Set(Arr t, long d, long c, std::string_view r, bool time = false, bool metres = false) {
-    StringArray& a = A(t);
+  void Set(const Route& t, long d, long c, std::string_view r, bool time = false,
+           bool metres = false) {
+    StringArray& a = A(t.target);
     if (c < 1 || c > a.UBound(2)) return;
-    a(d, c) = Convert(t, r, c, time, metres);
+    a(d, c) = Convert(t.conversion, r, c, time, metres);
   }
 
   void DecodeSegments() {
@@ -505,22 +418,20 @@ class Decoder {
         if (!code.empty() && code.back() == '=') continue;
         return;
       }
-      int ordinal = 0;
-      for (const BlockLayout& b : mode->blocks) {
-        if (!DecodeBlock(b, ordinal++)) return;
-      }
+      for (const BlockLayout& b : mode->blocks)
+        if (!DecodeBlock(b)) return;
     }
   }
 
   // Reads one block; false at the end of the file.
-  bool DecodeBlock(const BlockLayout& b, int ordinal) {
+  bool DecodeBlock(const BlockLayout& b) {
     if (b.kind == BlockKind::CrossMonth) return DecodeCrossMonth();
     if (b.kind == BlockKind::Weather) return DecodeWeather();
     std::array<Route, 3> routes;
-    const int nRoutes = Routes(b, ordinal, routes);
+    const int nRoutes = Routes(b, routes);
     for (int k = 0; k < nRoutes; ++k) {
-      const Route& r = routes[k];
-      const Layout& l = L(r.target);
+      const Route& r = routes[static_cast<size_t>(k)];
+      const Layout& l = LayoutOf(r.target);
       const bool hourly = l.timed && r.count >= 24;
       Shape(r.target, hourly, hourly && r.count == 24 ? l.hourlyBareColumns : 0);
     }
@@ -550,7 +461,7 @@ class Decoder {
         }
       }
       if (readAny)
-        for (int k = 0; k < nRoutes; ++k) Place(routes[k], b, d);
+        for (int k = 0; k < nRoutes; ++k) Place(routes[static_cast<size_t>(k)], b, d);
       if (endOfFile) return false;
       if (monthEnded) return true;
     }
@@ -560,21 +471,7 @@ class Decoder {
   // Records of a day on the lines before line ln (0-based).
   static size_t RecordsBeforeLine(const BlockLayout& b, int ln) {
     int n = 0;
-    for (int k = 0; k < ln; ++k) {
-      switch (b.kind) {
-        case BlockKind::Hourly:
-          n += k == 0 ? b.count1 : b.count2;
-          break;
-        case BlockKind::HourlyWind:
-          n += b.count1;
-          break;
-        case BlockKind::Cloud:
-          n += static_cast<size_t>(k) < b.layout.size() ? b.layout[static_cast<size_t>(k)] : 0;
-          break;
-        default:
-          break;
-      }
-    }
+    for (int k = 0; k < ln; ++k) n += RecordsPerLine(b, k);
     return static_cast<size_t>(n);
   }
 
@@ -620,7 +517,7 @@ class Decoder {
 
   void Place(const Route& r, const BlockLayout& b, long d) {
     ClearRow(r.target, d);
-    if (L(r.target).timed)
+    if (LayoutOf(r.target).timed)
       PlaceTimed(r, b, d);
     else
       PlaceDirect(r, d);
@@ -628,7 +525,7 @@ class Decoder {
 
   // Observation values at their times of day, then the extras.
   void PlaceTimed(const Route& r, const BlockLayout& b, long d) {
-    const Layout& l = L(r.target);
+    const Layout& l = LayoutOf(r.target);
     const int n = r.count;
     const bool hourly = n >= 24;
     int values = n, extras = 0;
@@ -641,15 +538,15 @@ class Decoder {
       extras = std::min(n, (l.extraCount + 1) / 2);
       values = n - extras;
     }
-    const bool metres = r.target == Arr::V && b.kind == BlockKind::Hourly && f_.visibilityMetres;
+    const bool metres = r.conversion == Conversion::Visibility && b.kind == BlockKind::Hourly && f_.visibilityMetres;
     if (hourly && l.fixedOnly) {
-      for (int k = 1; k <= 4; ++k) Set(r.target, d, k, Record(r, 6 * k - 1), false, metres);
+      for (int k = 1; k <= 4; ++k) Set(r, d, k, Record(r, 6 * k - 1), false, metres);
       return;
     }
     for (int k = 0; k < values; ++k) {
       // Three fixed observations are those of 08, 14 and 20 h.
       const long column = !hourly && values == 3 ? k + 2 : k + 1;
-      Set(r.target, d, column, Record(r, k), false, metres);
+      Set(r, d, column, Record(r, k), false, metres);
     }
     for (int k = 0; k < extras; ++k) {
       // A line without the extreme times carries the values alone.
@@ -657,16 +554,15 @@ class Decoder {
       if (role >= l.extraCount) break;
       const Extra& e = l.extras[static_cast<size_t>(role)];
       const int column = hourly ? e.hourlyColumn : e.fixedColumn;
-      if (column > 0) Set(r.target, d, column, Record(r, values + k), e.time, metres);
+      if (column > 0) Set(r, d, column, Record(r, values + k), e.time, metres);
     }
-    if (r.target == Arr::LL && hourly && extras == 0) A(Arr::LL)(d, 25) = LargePanTotal(d);
+    if (l.extraCount == 1 && hourly && extras == 0) A(r.target)(d, 25) = LargePanTotal(A(r.target), d);
   }
 
   // The daily total of a large pan whose line holds the hours only, as the
   // evaporation audit expects it: "-" when an hour is missing, "B" when the
   // pan was frozen all day, empty when nothing was recorded, else the sum.
-  std::string LargePanTotal(long d) {
-    const StringArray& a = A(Arr::LL);
+  static std::string LargePanTotal(const StringArray& a, long d) {
     bool missing = false, frozen = false, value = false;
     long sum = 0;
     for (long c = 1; c <= 24; ++c) {
@@ -687,30 +583,30 @@ class Decoder {
 
   void PlaceDirect(const Route& r, long d) {
     const int n = r.count;
-    if (r.target == Arr::ZJSS && n < kSunshineTotalColumn) {
+    if (r.target == &AFileArrays::strZJSS && n < kSunshineTotalColumn) {
       // The daily total is the line's last record; the hours before it.
       const int hours = n - 1;
       const int first = hours >= 24 ? 1 : kShortSunshineFirstColumn;
-      for (int k = 0; k < hours; ++k) Set(r.target, d, first + k, Record(r, k));
-      Set(r.target, d, kSunshineTotalColumn, Record(r, n - 1));
+      for (int k = 0; k < hours; ++k) Set(r, d, first + k, Record(r, k));
+      Set(r, d, kSunshineTotalColumn, Record(r, n - 1));
       return;
     }
-    if (r.target == Arr::G && n < L(Arr::G).fixedColumns) {
+    if (r.target == &AFileArrays::strG && n < LayoutOf(r.target).fixedColumns) {
       // The older six-record line: diameter, thickness and weight north-south,
       // then east-west, without the phenomenon code, temperature and wind.
       // The code is taken from the day's glaze (56) and rime (48) records.
-      for (int k = 0; k < n; ++k) Set(r.target, d, k + 2, Record(r, k));
-      StringArray& g = A(Arr::G);
+      for (int k = 0; k < n; ++k) Set(r, d, k + 2, Record(r, k));
+      StringArray& g = A(r.target);
       bool any = false;
       for (long c = 2; c <= 7 && c <= g.UBound(2); ++c) any = any || !g(d, c).empty();
       if (any) g(d, 1) = IcingCodeFromWeather(d);
       return;
     }
-    for (int k = 0; k < n; ++k) Set(r.target, d, k + 1, Record(r, k));
+    for (int k = 0; k < n; ++k) Set(r, d, k + 1, Record(r, k));
   }
 
   std::string IcingCodeFromWeather(long d) {
-    const std::string text = "," + A(Arr::W)(d, 1);
+    const std::string text = "," + out_.strw(d, 1);
     const bool glaze = text.find(",56") != std::string::npos ||
                        text.find("(56") != std::string::npos;
     const bool rime = text.find(",48") != std::string::npos ||
@@ -721,7 +617,7 @@ class Decoder {
   // One line per day of phenomenon text; the month's "=" becomes the "."
   // that ends every other day. "0=" ends the segment.
   bool DecodeWeather() {
-    StringArray& w = A(Arr::W);
+    StringArray& w = out_.strw;
     for (long d = 1; d <= f_.days; ++d) {
       std::string_view line;
       if (!Next(line)) return false;
@@ -743,7 +639,7 @@ class Decoder {
     if (!Next(line)) return false;
     line = TrimRight(line);
     while (!line.empty() && line.back() == '=') line.remove_suffix(1);
-    StringArray& a = A(Arr::Rconnect);
+    StringArray& a = out_.strRconnect;
     for (long k = 1; k <= a.UBound(1); ++k) {
       const size_t blank = line.find(' ');
       a(k) = std::string(line.substr(0, blank));
@@ -812,8 +708,6 @@ class Decoder {
 
 }  // namespace
 
-std::span<const DecodedAFile::Named> DecodedAFile::Arrays() { return kNamed; }
-
 VariantArray DefaultSysLib(const VariantArray& AFilePara) {
   VariantArray s = VariantArray::Vector(1, 72);
   // Hygrometer coefficients c0..c3: the instrument reads relative humidity.
@@ -831,11 +725,10 @@ VariantArray DefaultSysLib(const VariantArray& AFilePara) {
   return s;
 }
 
-void DecodeAFile(const std::string& path, const VariantArray& AFilePara,
-                 const StringArray& /*AFileClass*/, DecodedAFile& out) {
-  LineReader in(path);
-  const std::string header(in.Peek());
-  const Facts f = ReadFacts(AFilePara, header);
+void DecodeAFileText(std::shared_ptr<const DataFile::Text> text, const VariantArray& AFilePara,
+                     DecodedAFile& out) {
+  LineReader in(std::move(text));
+  const Facts f = ReadFacts(AFilePara, in.Peek());
   out.days = f.days;
   out.manualStation = f.manual;
   out.referenceStation = f.reference;
@@ -847,15 +740,29 @@ void DecodeAFile(const std::string& path, const VariantArray& AFilePara,
   out.strManualWindV = f.manual ? "0.4" : "";
 }
 
-Status AuditDecodedAFile(KelvaneA& a, const std::string& sysPath, VariantArray& AFilePara,
-                         StringArray& AFileClass, DecodedAFile& d, StringArray& auditList) {
-  return a.AFileAuditing(sysPath, d.SysLib, AFilePara, AFileClass, d.strP, d.strT, d.strI, d.strE,
-                         d.strU, d.strTD, d.strNN, d.strNL, d.strCC, d.strH, d.strV, d.strR,
-                         d.strw, d.strFDFF, d.strD0, d.strGLT, d.strGE, d.strD5, d.strD10,
-                         d.strD15, d.strD20, d.strD40, d.strK8, d.strK16, d.strK32, d.strLE,
-                         d.strLL, d.strP0, d.strZ, d.strDYF, d.strAA, d.strG, d.strZJRR,
-                         d.strZJFDFF, d.strZJSS, d.strMaxRain, d.strRconnect, d.VFileFM,
-                         d.VFileJY, d.VFileGK, d.VFileBZ, d.strManualWindV, auditList);
+void DecodeAFile(const std::string& path, const VariantArray& AFilePara,
+                 const StringArray& /*AFileClass*/, DecodedAFile& out) {
+  DecodeAFileText(ReadText(path), AFilePara, out);
 }
 
 }  // namespace kelvane::host
+
+namespace kelvane {
+
+Status DecodeAFile(const DataFile& file, const VariantArray& AFilePara, AFileArrays& out) {
+  return RunGuarded([&] {
+    if (!file.IsOpen()) throw Error(kErrInvalidCall, "DecodeAFile: the data file is not open");
+    host::DecodedAFile d;
+    host::DecodeAFileText(file.text(), AFilePara, d);
+    out = std::move(static_cast<AFileArrays&>(d));
+  });
+}
+
+Status DecodeAFile(const std::string& path, const VariantArray& AFilePara, AFileArrays& out) {
+  DataFile file;
+  Status st = file.Open(path);
+  if (!st.ok()) return st;
+  return DecodeAFile(file, AFilePara, out);
+}
+
+}  // namespace kelvane

@@ -15,51 +15,33 @@
 // layout without times) are empty.
 #pragma once
 
-#include <span>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "kelvane/kelvane.h"
+#include "kelvane/afile_arrays.h"
+#include "kelvane/data_file.h"
 #include "kelvane/safe_array.h"
-#include "kelvane/status.h"
 
 namespace kelvane::host {
 
-struct DecodedAFile {
-  // Facts the arrays were shaped by.
+// The arrays with the facts they were shaped by.
+struct DecodedAFile : AFileArrays {
   int days = 0;                   // rows of the element arrays
   bool manualStation = false;     // AFilePara 17 "人工"
   bool referenceStation = false;  // class "基准站": 24 fixed observations, hourly clouds
   bool hourlyStation = false;     // automatic or reference: absent elements get 24 columns
-
-  StringArray strP, strT, strI, strE, strU, strTD, strNN, strNL, strCC, strH, strV, strR, strw,
-      strFDFF, strD0, strGLT, strGE, strD5, strD10, strD15, strD20, strD40, strK8, strK16,
-      strK32, strLE, strLL, strP0, strZ, strDYF, strAA, strG, strZJRR, strZJFDFF, strZJSS,
-      strMaxRain, strRconnect, VFileFM, VFileJY, VFileGK, VFileBZ;
-  // Station settings of the psychrometric audit (DefaultSysLib).
-  VariantArray SysLib;
-  // Psychrometer ventilation of a manual station; empty at an automatic one.
-  std::string strManualWindV;
-
-  struct Named {
-    std::string_view name;
-    StringArray DecodedAFile::*member;
-  };
-  // The string arrays strP ... VFileBZ in the order AFileAuditing takes them.
-  static std::span<const Named> Arrays();
 };
 
-// Decodes the A file at path. AFilePara is the parameter array the format
-// check filled (items 4 days, 11 barometer elevation, 16 fixed observation
-// times, 17 station type, 22 visibility mode flag are read; when the header
-// failed its pattern the header line itself is consulted). AFileClass is
-// not needed: the mode codes are read from the segments' indicator lines,
-// which is where the format check took them from.
-//
-// Raises kelvane::Error when the file cannot be read. Any content is
-// decoded without failing: where a malformed file loses the thread (an
-// unknown mode code, a wrong indicator letter) the remaining elements keep
-// their absent shape.
+// Decodes the text of an A file (see kelvane::DecodeAFile for AFilePara).
+// Never raises on content.
+void DecodeAFileText(std::shared_ptr<const DataFile::Text> text, const VariantArray& AFilePara,
+                     DecodedAFile& out);
+
+// Reads and decodes the A file at path. AFileClass is not needed: the mode
+// codes are read from the segments' indicator lines, which is where the
+// format check took them from. Raises kelvane::Error when the file cannot
+// be read.
 void DecodeAFile(const std::string& path, const VariantArray& AFilePara,
                  const StringArray& AFileClass, DecodedAFile& out);
 
@@ -69,9 +51,5 @@ void DecodeAFile(const std::string& path, const VariantArray& AFilePara,
 // pressure in hPa (the standard atmosphere at the barometer elevation,
 // AFilePara 11). Indices 1..72; the other items are empty.
 VariantArray DefaultSysLib(const VariantArray& AFilePara);
-
-// Calls AFileAuditing with the decoded arrays.
-Status AuditDecodedAFile(KelvaneA& a, const std::string& sysPath, VariantArray& AFilePara,
-                         StringArray& AFileClass, DecodedAFile& d, StringArray& auditList);
 
 }  // namespace kelvane::host

@@ -62,7 +62,20 @@ Status KelvaneA::AFileFormCheck(std::string strSysPath, std::string strPathFile,
   std::lock_guard<std::mutex> lock(impl_->mu);
   return RunGuarded([&] {
     impl_->list.Clear();
-    afile::RunFormCheck(strSysPath, strPathFile, AFilePara, AFileClass, impl_->list);
+    afile::RunFormCheck(strSysPath, strPathFile, nullptr, AFilePara, AFileClass, impl_->list);
+    impl_->list.HandBack(AFileAuditingList);
+  });
+}
+
+Status KelvaneA::AFileFormCheck(std::string strSysPath, const DataFile& file,
+                                VariantArray& AFilePara, StringArray& AFileClass,
+                                StringArray& AFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    if (!file.IsOpen()) throw Error(kErrInvalidCall, "AFileFormCheck: the data file is not open");
+    impl_->list.Clear();
+    afile::RunFormCheck(strSysPath, file.Path(), file.text(), AFilePara, AFileClass,
+                        impl_->list);
     impl_->list.HandBack(AFileAuditingList);
   });
 }
@@ -80,22 +93,41 @@ Status KelvaneA::AFileAuditing(
     StringArray& strZJFDFF, StringArray& strZJSS, StringArray& strMaxRain,
     StringArray& strRconnect, StringArray& VFileFM, StringArray& VFileJY, StringArray& VFileGK,
     StringArray& VFileBZ, std::string& strManualWindV, StringArray& AFileAuditingList) {
+  // The caller's arrays are moved into a bundle for the call and back out
+  // whatever happens (moving an array moves its storage, not its cells).
+  StringArray* const params[] = {
+      &strP,    &strT,    &strI,      &strE,    &strU,      &strTD,      &strNN,   &strNL,
+      &strCC,   &strH,    &strV,      &strR,    &strw,      &strFDFF,    &strD0,   &strGLT,
+      &strGE,   &strD5,   &strD10,    &strD15,  &strD20,    &strD40,     &strK8,   &strK16,
+      &strK32,  &strLE,   &strLL,     &strP0,   &strZ,      &strDYF,     &strAA,   &strG,
+      &strZJRR, &strZJFDFF, &strZJSS, &strMaxRain, &strRconnect, &VFileFM, &VFileJY, &VFileGK,
+      &VFileBZ};
+  static_assert(std::size(params) == kAFileArrayCount);
+  AFileArrays arrays;
+  const OnExit moveBack{[&] {
+    for (size_t i = 0; i < kAFileArrayCount; ++i)
+      *params[i] = std::move(arrays.*kAFileArrayTable<>[i].member);
+    SysLib = std::move(arrays.SysLib);
+    strManualWindV = std::move(arrays.strManualWindV);
+  }};
+  for (size_t i = 0; i < kAFileArrayCount; ++i)
+    arrays.*kAFileArrayTable<>[i].member = std::move(*params[i]);
+  arrays.SysLib = std::move(SysLib);
+  arrays.strManualWindV = std::move(strManualWindV);
+  return AFileAuditing(std::move(strSysPath), AFilePara, AFileClass, arrays, AFileAuditingList);
+}
+
+Status KelvaneA::AFileAuditing(std::string strSysPath, VariantArray& AFilePara,
+                               StringArray& AFileClass, AFileArrays& arrays,
+                               StringArray& AFileAuditingList) {
   std::lock_guard<std::mutex> lock(impl_->mu);
   return RunGuarded([&] {
     impl_->list.Clear();
-    const afile::audit::AuditInputs in{
-        .sysPath = strSysPath, .SysLib = SysLib, .AFilePara = AFilePara,
-        .AFileClass = AFileClass, .strP = strP, .strT = strT, .strI = strI, .strE = strE,
-        .strU = strU, .strTD = strTD, .strNN = strNN, .strNL = strNL, .strCC = strCC,
-        .strH = strH, .strV = strV, .strR = strR, .strw = strw, .strFDFF = strFDFF,
-        .strD0 = strD0, .strGLT = strGLT, .strGE = strGE, .strD5 = strD5, .strD10 = strD10,
-        .strD15 = strD15, .strD20 = strD20, .strD40 = strD40, .strK8 = strK8,
-        .strK16 = strK16, .strK32 = strK32, .strLE = strLE, .strLL = strLL, .strP0 = strP0,
-        .strZ = strZ, .strDYF = strDYF, .strAA = strAA, .strG = strG, .strZJRR = strZJRR,
-        .strZJFDFF = strZJFDFF, .strZJSS = strZJSS, .strMaxRain = strMaxRain,
-        .strRconnect = strRconnect, .VFileFM = VFileFM, .VFileJY = VFileJY,
-        .VFileGK = VFileGK, .VFileBZ = VFileBZ, .strManualWindV = strManualWindV,
-        .AFileAuditingList = AFileAuditingList};
+    const afile::audit::AuditInputs in{.sysPath = strSysPath,
+                                       .AFilePara = AFilePara,
+                                       .AFileClass = AFileClass,
+                                       .arrays = arrays,
+                                       .AFileAuditingList = AFileAuditingList};
     afile::audit::RunAFileAuditing(in, impl_->auditRules, impl_->list, impl_->warn);
     impl_->list.MergeInto(AFileAuditingList);
   });

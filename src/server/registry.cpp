@@ -2,6 +2,7 @@
 // class registry and the server entry points, plus the adapters that expose
 // the three component classes by method name.
 #include <algorithm>
+#include <array>
 #include <map>
 #include <new>
 #include <string>
@@ -285,25 +286,43 @@ constexpr ParamEntry kAFileFormCheckParams[] = {
     {"AFileClass", kStrArr},  {"AFileAuditingList", kStrArr},
 };
 
-constexpr ParamEntry kAFileAuditingParams[] = {
-    {"strSysPath", kIn},        {"SysLib", kVarArr},     {"AFilePara", kVarArr},
-    {"AFileClass", kStrArr},    {"strP", kStrArr},       {"strT", kStrArr},
-    {"strI", kStrArr},          {"strE", kStrArr},       {"strU", kStrArr},
-    {"strTD", kStrArr},         {"strNN", kStrArr},      {"strNL", kStrArr},
-    {"strCC", kStrArr},         {"strH", kStrArr},       {"strV", kStrArr},
-    {"strR", kStrArr},          {"strw", kStrArr},       {"strFDFF", kStrArr},
-    {"strD0", kStrArr},         {"strGLT", kStrArr},     {"strGE", kStrArr},
-    {"strD5", kStrArr},         {"strD10", kStrArr},     {"strD15", kStrArr},
-    {"strD20", kStrArr},        {"strD40", kStrArr},     {"strK8", kStrArr},
-    {"strK16", kStrArr},        {"strK32", kStrArr},     {"strLE", kStrArr},
-    {"strLL", kStrArr},         {"strP0", kStrArr},      {"strZ", kStrArr},
-    {"strDYF", kStrArr},        {"strAA", kStrArr},      {"strG", kStrArr},
-    {"strZJRR", kStrArr},       {"strZJFDFF", kStrArr},  {"strZJSS", kStrArr},
-    {"strMaxRain", kStrArr},    {"strRconnect", kStrArr}, {"VFileFM", kStrArr},
-    {"VFileJY", kStrArr},       {"VFileGK", kStrArr},    {"VFileBZ", kStrArr},
-    {"strManualWindV", kStrRef}, {"AFileAuditingList", kStrArr},
-};
-static_assert(std::size(kAFileAuditingParams) == 47);
+// strSysPath, SysLib, AFilePara, AFileClass, the element arrays in the
+// order of their table, strManualWindV, AFileAuditingList.
+constexpr size_t kAFileAuditingLeading = 4;
+constexpr auto kAFileAuditingParams = [] {
+  std::array<ParamEntry, kAFileAuditingLeading + kAFileArrayCount + 2> p{};
+  p[0] = {"strSysPath", kIn};
+  p[1] = {"SysLib", kVarArr};
+  p[2] = {"AFilePara", kVarArr};
+  p[3] = {"AFileClass", kStrArr};
+  for (size_t i = 0; i < kAFileArrayCount; ++i)
+    p[kAFileAuditingLeading + i] = {kAFileArrayTable<>[i].name, kStrArr};
+  p[p.size() - 2] = {"strManualWindV", kStrRef};
+  p[p.size() - 1] = {"AFileAuditingList", kStrArr};
+  return p;
+}();
+static_assert(kAFileAuditingParams.size() == 47);
+
+// Runs AFileAuditing on arguments bound in kAFileAuditingParams order: the
+// arrays are moved into the bundle for the call and back out.
+Status CallAFileAuditing(KelvaneA& obj, std::vector<Value>& v) {
+  AFileArrays arrays;
+  auto arg = [&](size_t i) -> StringArray& { return *v[kAFileAuditingLeading + i].AsStringArray(); };
+  VariantArray& sysLib = *v[1].AsVariantArray();
+  std::string& manualWind = *v[v.size() - 2].AsString();
+  const OnExit moveBack{[&] {
+    for (size_t i = 0; i < kAFileArrayCount; ++i)
+      arg(i) = std::move(arrays.*kAFileArrayTable<>[i].member);
+    sysLib = std::move(arrays.SysLib);
+    manualWind = std::move(arrays.strManualWindV);
+  }};
+  for (size_t i = 0; i < kAFileArrayCount; ++i)
+    arrays.*kAFileArrayTable<>[i].member = std::move(arg(i));
+  arrays.SysLib = std::move(sysLib);
+  arrays.strManualWindV = std::move(manualWind);
+  return obj.AFileAuditing(v[0].Text(), *v[2].AsVariantArray(), *v[3].AsStringArray(), arrays,
+                           *v[v.size() - 1].AsStringArray());
+}
 
 constexpr ParamEntry kWindDToWindDValueParams[] = {{"strWD", kIn}, {"strWF", kIn}};
 
@@ -316,16 +335,7 @@ constexpr MethodEntry kKelvaneAMethods[] = {
        return SelfA(d).AFileFormCheck(a.In(0), a.In(1), a.VA(2), a.SA(3), a.SA(4));
      }},
     {"AFileAuditing", kAFileAuditingParams,
-     [](MethodDispatch& d, std::vector<Value>& v, Value*) {
-       Args a{v};
-       return SelfA(d).AFileAuditing(
-           a.In(0), a.VA(1), a.VA(2), a.SA(3), a.SA(4), a.SA(5), a.SA(6), a.SA(7), a.SA(8),
-           a.SA(9), a.SA(10), a.SA(11), a.SA(12), a.SA(13), a.SA(14), a.SA(15), a.SA(16),
-           a.SA(17), a.SA(18), a.SA(19), a.SA(20), a.SA(21), a.SA(22), a.SA(23), a.SA(24),
-           a.SA(25), a.SA(26), a.SA(27), a.SA(28), a.SA(29), a.SA(30), a.SA(31), a.SA(32),
-           a.SA(33), a.SA(34), a.SA(35), a.SA(36), a.SA(37), a.SA(38), a.SA(39), a.SA(40),
-           a.SA(41), a.SA(42), a.SA(43), a.SA(44), a.StrRef(45), a.SA(46));
-     }},
+     [](MethodDispatch& d, std::vector<Value>& v, Value*) { return CallAFileAuditing(SelfA(d), v); }},
     {"WindDToWindDValue", kWindDToWindDValueParams,
      [](MethodDispatch& d, std::vector<Value>& v, Value* result) {
        Args a{v};

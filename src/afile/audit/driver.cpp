@@ -34,92 +34,77 @@ void RequireElementArray(const StringArray& a, std::string_view name) {
 void ValidateInputs(const AuditInputs& in) {
   RequireVector(in.AFilePara, 52, "AFilePara");
   RequireVector(in.AFileClass, 20, "AFileClass");
-  if (in.SysLib.IsAllocated() && in.SysLib.Rank() != 1)
+  if (in.arrays.SysLib.IsAllocated() && in.arrays.SysLib.Rank() != 1)
     ThrowShape("SysLib", "a one-dimensional array");
-  const std::pair<const StringArray*, std::string_view> elements[] = {
-      {&in.strP, "strP"},       {&in.strT, "strT"},         {&in.strI, "strI"},
-      {&in.strE, "strE"},       {&in.strU, "strU"},         {&in.strTD, "strTD"},
-      {&in.strNN, "strNN"},     {&in.strNL, "strNL"},       {&in.strCC, "strCC"},
-      {&in.strH, "strH"},       {&in.strV, "strV"},         {&in.strR, "strR"},
-      {&in.strw, "strw"},       {&in.strFDFF, "strFDFF"},   {&in.strD0, "strD0"},
-      {&in.strGLT, "strGLT"},   {&in.strGE, "strGE"},       {&in.strD5, "strD5"},
-      {&in.strD10, "strD10"},   {&in.strD15, "strD15"},     {&in.strD20, "strD20"},
-      {&in.strD40, "strD40"},   {&in.strK8, "strK8"},       {&in.strK16, "strK16"},
-      {&in.strK32, "strK32"},   {&in.strLE, "strLE"},       {&in.strLL, "strLL"},
-      {&in.strP0, "strP0"},     {&in.strZ, "strZ"},         {&in.strDYF, "strDYF"},
-      {&in.strAA, "strAA"},     {&in.strG, "strG"},         {&in.strZJRR, "strZJRR"},
-      {&in.strZJFDFF, "strZJFDFF"}, {&in.strZJSS, "strZJSS"}};
-  for (const auto& [array, name] : elements) RequireElementArray(*array, name);
+  for (const auto& e : kAFileArrayTable<>)
+    if (e.columns != AFileColumns::List) RequireElementArray(in.arrays.*e.member, e.name);
   RequireResultListShape(in.AFileAuditingList, "AFileAuditingList");
 }
 
 // The element arrays, each parsed once for all audits that read it.
-struct ElementGrids {
-  explicit ElementGrids(const AuditInputs& in)
-      : P(in.strP), T(in.strT), I(in.strI), E(in.strE), U(in.strU), TD(in.strTD),
-        NN(in.strNN), NL(in.strNL), CC(in.strCC), H(in.strH), V(in.strV), R(in.strR),
-        w(in.strw), FDFF(in.strFDFF), D0(in.strD0), GLT(in.strGLT), GE(in.strGE),
-        D5(in.strD5), D10(in.strD10), D15(in.strD15), D20(in.strD20), D40(in.strD40),
-        K8(in.strK8), K16(in.strK16), K32(in.strK32), LE(in.strLE), LL(in.strLL),
-        P0(in.strP0), Z(in.strZ), DYF(in.strDYF), AA(in.strAA), G(in.strG),
-        ZJRR(in.strZJRR), ZJFDFF(in.strZJFDFF), ZJSS(in.strZJSS) {}
-  Grid P, T, I, E, U, TD, NN, NL, CC, H, V, R, w, FDFF, D0, GLT, GE, D5, D10, D15, D20, D40,
-      K8, K16, K32, LE, LL, P0, Z, DYF, AA, G, ZJRR, ZJFDFF, ZJSS;
-};
+using ElementGrids = AFileArraysOf<Grid>;
+
+void ParseGrids(const AFileArrays& arrays, ElementGrids& grids) {
+  for (size_t i = 0; i < kAFileArrayCount; ++i) {
+    const auto& e = kAFileArrayTable<>[i];
+    if (e.columns != AFileColumns::List)
+      grids.*kAFileArrayTable<Grid>[i].member = Grid(arrays.*e.member);
+  }
+}
 
 void RunStep(AuditStep step, AuditContext& cx, const ElementGrids& g) {
   const JFileData& j = cx.jfile();
   switch (step) {
-    case AuditStep::StationPressure: return AuditHourlyElement(cx, g.P, "本站气压", 0);
-    case AuditStep::StationPressureVsJFile: return CompareWithJFile(cx, g.P, j.pressure, "本站气压");
-    case AuditStep::AirTemperature: return AuditHourlyElement(cx, g.T, "气温", 6);
-    case AuditStep::AirTemperatureVsJFile: return CompareWithJFile(cx, g.T, j.temperature, "气温");
-    case AuditStep::MinTempAgainstGround: return AuditMinTempAgainstGround(cx, g.T, g.D0, g.w);
+    case AuditStep::StationPressure: return AuditHourlyElement(cx, g.strP, "本站气压", 0);
+    case AuditStep::StationPressureVsJFile: return CompareWithJFile(cx, g.strP, j.pressure, "本站气压");
+    case AuditStep::AirTemperature: return AuditHourlyElement(cx, g.strT, "气温", 6);
+    case AuditStep::AirTemperatureVsJFile: return CompareWithJFile(cx, g.strT, j.temperature, "气温");
+    case AuditStep::MinTempAgainstGround: return AuditMinTempAgainstGround(cx, g.strT, g.strD0, g.strw);
     case AuditStep::Psychrometry:
-      return AuditPsychrometry(cx, g.P, g.T, g.I, g.E, g.U, g.TD, g.w);
-    case AuditStep::VapourPressure: return AuditAgainstAirTemperature(cx, g.E, g.T, "水汽压", 15);
-    case AuditStep::RelativeHumidity: return AuditRelativeHumidity(cx, g.U, j.humidity, j.ok);
-    case AuditStep::DewPoint: return AuditAgainstAirTemperature(cx, g.TD, g.T, "露点温度", 16);
-    case AuditStep::Clouds: return AuditClouds(cx, g.NN, g.NL, g.CC, g.V, g.w, g.ZJSS);
-    case AuditStep::CloudHeight: return AuditCloudHeight(cx, g.H);
-    case AuditStep::Visibility: return AuditVisibility(cx, g.V, g.w);
-    case AuditStep::FixedPrecipitation: return AuditFixedPrecipitation(cx, g.R);
-    case AuditStep::HourlyPrecipitation: return AuditHourlyPrecipitation(cx, g.ZJRR, g.R);
+      return AuditPsychrometry(cx, g.strP, g.strT, g.strI, g.strE, g.strU, g.strTD, g.strw);
+    case AuditStep::VapourPressure: return AuditAgainstAirTemperature(cx, g.strE, g.strT, "水汽压", 15);
+    case AuditStep::RelativeHumidity: return AuditRelativeHumidity(cx, g.strU, j.humidity, j.ok);
+    case AuditStep::DewPoint: return AuditAgainstAirTemperature(cx, g.strTD, g.strT, "露点温度", 16);
+    case AuditStep::Clouds: return AuditClouds(cx, g.strNN, g.strNL, g.strCC, g.strV, g.strw, g.strZJSS);
+    case AuditStep::CloudHeight: return AuditCloudHeight(cx, g.strH);
+    case AuditStep::Visibility: return AuditVisibility(cx, g.strV, g.strw);
+    case AuditStep::FixedPrecipitation: return AuditFixedPrecipitation(cx, g.strR);
+    case AuditStep::HourlyPrecipitation: return AuditHourlyPrecipitation(cx, g.strZJRR, g.strR);
     case AuditStep::WeatherPhenomena:
-      return AuditWeatherPhenomena(cx, g.w, g.T, g.U, g.NN, g.CC, g.V, g.R, g.FDFF, g.D0, g.DYF,
-                                   g.ZJRR, cx.MountainStation());
+      return AuditWeatherPhenomena(cx, g.strw, g.strT, g.strU, g.strNN, g.strCC, g.strV, g.strR, g.strFDFF, g.strD0, g.strDYF,
+                                   g.strZJRR, cx.MountainStation());
     case AuditStep::Evaporation:
-      return AuditEvaporation(cx, g.T, g.E, g.w, g.FDFF, g.ZJFDFF, g.D0, g.LE, g.LL);
-    case AuditStep::Snow: return AuditSnow(cx, g.w, g.Z);
-    case AuditStep::WireIcing: return AuditWireIcing(cx, cx.Para(2), g.w, g.G);
-    case AuditStep::FixedHourWind: return AuditFixedHourWind(cx, g.FDFF, g.ZJFDFF);
-    case AuditStep::TenMinuteWind: return AuditTenMinuteWind(cx, g.ZJFDFF, g.DYF);
-    case AuditStep::DailyMaxWind: return AuditDailyMaxWind(cx, g.DYF, g.ZJFDFF);
-    case AuditStep::GroundSurfaceTemperature: return AuditHourlyElement(cx, g.D0, "地面温度", 17);
+      return AuditEvaporation(cx, g.strT, g.strE, g.strw, g.strFDFF, g.strZJFDFF, g.strD0, g.strLE, g.strLL);
+    case AuditStep::Snow: return AuditSnow(cx, g.strw, g.strZ);
+    case AuditStep::WireIcing: return AuditWireIcing(cx, cx.Para(2), g.strw, g.strG);
+    case AuditStep::FixedHourWind: return AuditFixedHourWind(cx, g.strFDFF, g.strZJFDFF);
+    case AuditStep::TenMinuteWind: return AuditTenMinuteWind(cx, g.strZJFDFF, g.strDYF);
+    case AuditStep::DailyMaxWind: return AuditDailyMaxWind(cx, g.strDYF, g.strZJFDFF);
+    case AuditStep::GroundSurfaceTemperature: return AuditHourlyElement(cx, g.strD0, "地面温度", 17);
     case AuditStep::GroundTemperature5cm:
-      return AuditShallowGroundTemperature(cx, g.D5, "5cm地温", 27);
+      return AuditShallowGroundTemperature(cx, g.strD5, "5cm地温", 27);
     case AuditStep::GroundTemperature10cm:
-      return AuditShallowGroundTemperature(cx, g.D10, "10cm地温", 33);
+      return AuditShallowGroundTemperature(cx, g.strD10, "10cm地温", 33);
     case AuditStep::GroundTemperature15cm:
-      return AuditShallowGroundTemperature(cx, g.D15, "15cm地温", 39);
+      return AuditShallowGroundTemperature(cx, g.strD15, "15cm地温", 39);
     case AuditStep::GroundTemperature20cm:
-      return AuditShallowGroundTemperature(cx, g.D20, "20cm地温", 45);
+      return AuditShallowGroundTemperature(cx, g.strD20, "20cm地温", 45);
     case AuditStep::GroundTemperature40cm:
-      return AuditShallowGroundTemperature(cx, g.D40, "40cm地温", 48);
+      return AuditShallowGroundTemperature(cx, g.strD40, "40cm地温", 48);
     case AuditStep::GroundTemperatureProfile:
-      return AuditGroundTemperatureProfile(cx, g.NN, g.w, g.D0, g.D5, g.D10, g.D15, g.D20, g.D40,
-                                           g.ZJSS);
-    case AuditStep::GroundTemperature80cm: return AuditDeepGroundTemperature(cx, g.K8, "80cm地温");
+      return AuditGroundTemperatureProfile(cx, g.strNN, g.strw, g.strD0, g.strD5, g.strD10, g.strD15, g.strD20, g.strD40,
+                                           g.strZJSS);
+    case AuditStep::GroundTemperature80cm: return AuditDeepGroundTemperature(cx, g.strK8, "80cm地温");
     case AuditStep::GroundTemperature160cm:
-      return AuditDeepGroundTemperature(cx, g.K16, "160cm地温");
+      return AuditDeepGroundTemperature(cx, g.strK16, "160cm地温");
     case AuditStep::GroundTemperature320cm:
-      return AuditDeepGroundTemperature(cx, g.K32, "320cm地温");
+      return AuditDeepGroundTemperature(cx, g.strK32, "320cm地温");
     case AuditStep::FrozenSoil:
-      return AuditFrozenSoil(cx, g.AA, g.D0, g.D5, g.D10, g.D15, g.D20, g.D40, g.K8);
-    case AuditStep::Sunshine: return AuditSunshine(cx, g.ZJSS);
-    case AuditStep::SeaLevelPressure: return AuditSeaLevelPressure(cx, g.P0, g.P, g.T);
-    case AuditStep::GrassTemperature: return AuditHourlyElement(cx, g.GLT, "草面温度", 105);
-    case AuditStep::GroundState: return AuditGroundState(cx, g.GE);
+      return AuditFrozenSoil(cx, g.strAA, g.strD0, g.strD5, g.strD10, g.strD15, g.strD20, g.strD40, g.strK8);
+    case AuditStep::Sunshine: return AuditSunshine(cx, g.strZJSS);
+    case AuditStep::SeaLevelPressure: return AuditSeaLevelPressure(cx, g.strP0, g.strP, g.strT);
+    case AuditStep::GrassTemperature: return AuditHourlyElement(cx, g.strGLT, "草面温度", 105);
+    case AuditStep::GroundState: return AuditGroundState(cx, g.strGE);
   }
 }
 
@@ -206,7 +191,7 @@ void RunAFileAuditing(const AuditInputs& in, AuditRules& rules, AuditList& list,
     return;
   }
 
-  const bool mountain = IsMountainStation(in.AFilePara, in.VFileFM);
+  const bool mountain = IsMountainStation(in.AFilePara, in.arrays.VFileFM);
 
   JFileData jfile;
   const std::string jpath = JFilePath(path);
@@ -216,15 +201,16 @@ void RunAFileAuditing(const AuditInputs& in, AuditRules& rules, AuditList& list,
     ReadJFile(jpath, static_cast<int>(days < 0 || days > 31 ? 0 : days), jfile);
   }
 
-  AuditContext cx(in.AFilePara, in.AFileClass, rules, in.SysLib, in.strManualWindV, jfile,
-                  mountain, list);
-  const ElementGrids grids(in);
+  AuditContext cx(in.AFilePara, in.AFileClass, rules, in.arrays.SysLib, in.arrays.strManualWindV,
+                  jfile, mountain, list);
+  ElementGrids grids;
+  ParseGrids(in.arrays, grids);
 
   GateFacts facts;
   for (int k = 1; k <= 20; ++k) facts.modeCodes[static_cast<size_t>(k)] = cx.ModeCode(k);
   facts.tenMinuteWindFlag = cx.Para(46);
   facts.jfileOk = jfile.ok;
-  facts.hourlyPrecipitationMissing = IsAllMissing(in.strZJRR);
+  facts.hourlyPrecipitationMissing = IsAllMissing(in.arrays.strZJRR);
 
   for (AuditStep step : PlanAudits(facts)) RunStep(step, cx, grids);
 }

@@ -11,6 +11,7 @@
 
 #include "afile/audit/rules.h"
 #include "common/audit_list.h"
+#include "kelvane/afile_arrays.h"
 #include "kelvane/kelvane.h"
 #include "kelvane/safe_array.h"
 
@@ -23,51 +24,11 @@ inline constexpr std::string_view kNoRulesNotice = "无适合本站的审核规�
 // The arguments of AFileAuditing, by reference. The audits only read them.
 struct AuditInputs {
   std::string_view sysPath;
-  const VariantArray& SysLib;
   const VariantArray& AFilePara;
   const StringArray& AFileClass;
-  const StringArray& strP;
-  const StringArray& strT;
-  const StringArray& strI;
-  const StringArray& strE;
-  const StringArray& strU;
-  const StringArray& strTD;
-  const StringArray& strNN;
-  const StringArray& strNL;
-  const StringArray& strCC;
-  const StringArray& strH;
-  const StringArray& strV;
-  const StringArray& strR;
-  const StringArray& strw;
-  const StringArray& strFDFF;
-  const StringArray& strD0;
-  const StringArray& strGLT;
-  const StringArray& strGE;
-  const StringArray& strD5;
-  const StringArray& strD10;
-  const StringArray& strD15;
-  const StringArray& strD20;
-  const StringArray& strD40;
-  const StringArray& strK8;
-  const StringArray& strK16;
-  const StringArray& strK32;
-  const StringArray& strLE;
-  const StringArray& strLL;
-  const StringArray& strP0;
-  const StringArray& strZ;
-  const StringArray& strDYF;
-  const StringArray& strAA;
-  const StringArray& strG;
-  const StringArray& strZJRR;
-  const StringArray& strZJFDFF;
-  const StringArray& strZJSS;
-  const StringArray& strMaxRain;   // accepted, not read
-  const StringArray& strRconnect;  // accepted, not read
-  const StringArray& VFileFM;      // item 4: the mountain-station test
-  const StringArray& VFileJY;      // accepted, not read
-  const StringArray& VFileGK;      // accepted, not read
-  const StringArray& VFileBZ;      // accepted, not read
-  const std::string& strManualWindV;
+  // The element arrays with SysLib and strManualWindV. Of the lists, only
+  // VFileFM is read (item 4: the mountain-station test).
+  const AFileArrays& arrays;
   const StringArray& AFileAuditingList;  // shape checked before anything runs
 };
 

@@ -41,64 +41,36 @@ struct Reporter {
 
 // ---- record forms
 
-enum class FormRule { Generic, WetBulb, Humidity, FixedPrecip, HourlyPrecip, HourlyEvaporation,
-                      DeepGround, None };
-
-FormRule RuleFor(std::string_view element, BlockKind kind) {
-  if (kind == BlockKind::DeepGround) return FormRule::DeepGround;
-  if (kind != BlockKind::Daily && kind != BlockKind::Hourly) return FormRule::None;
-  if (element == "湿球温度") return FormRule::WetBulb;
-  if (element == "相对湿度") return FormRule::Humidity;
-  if (element == "定时降水量" && kind == BlockKind::Daily) return FormRule::FixedPrecip;
-  if (element == "小时降水量" && kind == BlockKind::Hourly) return FormRule::HourlyPrecip;
-  if (element == "蒸发量" && kind == BlockKind::Hourly) return FormRule::HourlyEvaporation;
-  if (element == "定时风") return FormRule::None;
-  return FormRule::Generic;
-}
-
-bool WellFormed(FormRule rule, std::string_view r, int width) {
+bool WellFormed(RecordForm rule, std::string_view r, int width) {
   switch (rule) {
-    case FormRule::Generic:
+    case RecordForm::Generic:
       return (IsDecimal(r) ||
               (static_cast<int>(r.size()) == width && (IsRunOf(r, '/') || IsRunOf(r, ',')))) &&
              !EndsWith(r, '-');
-    case FormRule::WetBulb:
+    case RecordForm::WetBulb:
       return IsDecimal(r) || StartsWith(r, ',') || r == "////";
-    case FormRule::Humidity:
+    case RecordForm::Humidity:
       return IsDecimal(r) || IsRunOf(r, '/') || r == "%%";
-    case FormRule::HourlyPrecip:
+    case RecordForm::HourlyPrecip:
       if (r == "A---" || r == "----") return true;
       [[fallthrough]];
-    case FormRule::FixedPrecip:
+    case RecordForm::FixedPrecip:
       return IsDecimal(r) || StartsWith(r, ';') || StartsWith(r, ':') || r == "////" ||
              r == ",,,,";
-    case FormRule::HourlyEvaporation:
+    case RecordForm::HourlyEvaporation:
       return IsDecimal(r) || r == "///" || r == "---" || r == ",,,";
-    case FormRule::DeepGround:
+    case RecordForm::DeepGround:
       return IsDecimal(r) || r == "////";
-    case FormRule::None:
+    case RecordForm::None:
       break;
   }
   return true;
 }
 
-// ---- record widths
-
-struct Widths {
-  int width = 0;                      // every record
-  std::span<const uint8_t> layout;    // per record, when given
-  int record14 = 0;                   // width of record 14 when non-zero
-  int At(int i) const {
-    if (!layout.empty()) return i <= static_cast<int>(layout.size()) ? layout[i - 1] : 0;
-    if (i == 14 && record14 != 0) return record14;
-    return width;
-  }
-};
-
 // Count, widths and forms of the records of one line (end marks already
 // removed). The last record is the rest of the line.
-void CheckRecords(Reporter& rep, int day, std::string_view body, int expected, const Widths& w,
-                  FormRule rule) {
+void CheckRecords(Reporter& rep, int day, std::string_view body, int expected,
+                  const BlockLayout& block, bool instrumentVisibility) {
   if (CountBlanks(body) + 1 != expected) rep.Add(rep.m.recordCount, day);
   size_t pos = 0;
   for (int i = 1; i <= expected; ++i) {
@@ -111,12 +83,15 @@ void CheckRecords(Reporter& rep, int day, std::string_view body, int expected, c
     const std::string_view rec = body.substr(pos, end - pos);
     const bool more = end < body.size();
     pos = end + 1;
-    const int width = w.At(i);
+    const int width = RecordWidth(block, i, instrumentVisibility);
     if (static_cast<int>(CharCount(rec)) != width) rep.Add(rep.m.recordWidth, day);
-    if (!WellFormed(rule, rec, width)) rep.Add(rep.m.recordForm, day);
+    if (!WellFormed(block.form, rec, width)) rep.Add(rep.m.recordForm, day);
     if (!more) break;
   }
 }
+
+// The header's visibility flag (AFileClass 9) says an instrument measures it.
+bool InstrumentVisibility(const FormContext& cx) { return cx.header.flag[9] == '1'; }
 
 bool IsAbsentMark(std::string_view line) { return line == "=" || line == "0="; }
 
@@ -130,8 +105,6 @@ struct LineStyle {
 
 bool ParseLinePerDay(FormContext& cx, const BlockLayout& block, const LineStyle& style) {
   Reporter rep{cx, block.element, style.dayInTime, style.m};
-  const FormRule rule = RuleFor(block.element, block.kind);
-  Widths widths{block.width, block.layout, 0};
   std::string separatorsRemoved;
   for (int d = 1; d <= cx.days; ++d) {
     std::string_view line;
@@ -156,7 +129,7 @@ bool ParseLinePerDay(FormContext& cx, const BlockLayout& block, const LineStyle&
       }
       body = separatorsRemoved;
     }
-    CheckRecords(rep, d, body, block.count1, widths, rule);
+    CheckRecords(rep, d, body, RecordsPerLine(block, 0), block, InstrumentVisibility(cx));
   }
   return true;
 }
@@ -165,7 +138,6 @@ bool ParseLinePerDay(FormContext& cx, const BlockLayout& block, const LineStyle&
 
 bool ParseLinesPerDay(FormContext& cx, const BlockLayout& block, int linesPerDay) {
   Reporter rep{cx, block.element, false, kPlain};
-  const FormRule rule = RuleFor(block.element, block.kind);
   for (int d = 1; d <= cx.days; ++d) {
     for (int ln = 1; ln <= linesPerDay; ++ln) {
       std::string_view line;
@@ -182,18 +154,8 @@ bool ParseLinesPerDay(FormContext& cx, const BlockLayout& block, int linesPerDay
         rep.Add(kPlain.noMonthEnd, d);
         work = DropLastChar(work);
       }
-      const int expected =
-          block.kind == BlockKind::Hourly ? (ln == 1 ? block.count1 : block.count2) : block.count1;
-      Widths widths{block.width, {}, 0};
-      if (block.kind == BlockKind::Hourly) {
-        if (block.element == "相对湿度") {
-          widths = {2, {}, 4};
-        } else if (block.element == "能见度") {
-          const bool automatic = cx.header.flag[9] == '1';  // V, AFileClass 9
-          widths = {automatic ? 5 : 3, {}, automatic && expected == 14 ? 4 : 0};
-        }
-      }
-      CheckRecords(rep, d, RemoveChars(work, "=.", cx.scratch), expected, widths, rule);
+      CheckRecords(rep, d, RemoveChars(work, "=.", cx.scratch), RecordsPerLine(block, ln - 1),
+                   block, InstrumentVisibility(cx));
     }
   }
   return true;
@@ -222,9 +184,7 @@ bool ParseCloudBlock(FormContext& cx, const BlockLayout& block) {
         body.remove_suffix(1);
       else
         rep.Add(msg::kCloudNoTimeEnd, d);
-      const int expected =
-          k == 1 ? block.count2
-                 : (ln <= static_cast<int>(block.layout.size()) ? block.layout[ln - 1] : 0);
+      const int expected = RecordsPerLine(block, ln - 1);
       int commas = 0;
       for (char c : body) commas += c == ',';
       if (commas + 1 != expected) rep.Add(kPlain.recordCount, d);

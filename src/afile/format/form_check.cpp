@@ -13,7 +13,8 @@ void RequireVector(const auto& a, long last, const char* name) {
 
 }  // namespace
 
-void RunFormCheck(std::string_view sysPath, const std::string& pathFile, VariantArray& AFilePara,
+void RunFormCheck(std::string_view sysPath, const std::string& pathFile,
+                  std::shared_ptr<const DataFile::Text> text, VariantArray& AFilePara,
                   StringArray& AFileClass, AuditList& list) {
   RequireVector(AFilePara, 52, "AFilePara");
   RequireVector(AFileClass, 20, "AFileClass");
@@ -24,7 +25,10 @@ void RunFormCheck(std::string_view sysPath, const std::string& pathFile, Variant
   FormContext cx(sysPath, pathFile, AFilePara, AFileClass, list);
   try {
     CheckFileName(cx);
-    cx.in.emplace(pathFile);
+    if (text)
+      cx.in.emplace(std::move(text));
+    else
+      cx.in.emplace(pathFile);
     CheckHeader(cx);
     CheckDataSection(cx);
     CheckControlSection(cx);

@@ -4,10 +4,12 @@
 // table, and fills the parameter arrays for the audit.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "common/audit_list.h"
+#include "kelvane/data_file.h"
 #include "kelvane/safe_array.h"
 
 namespace kelvane::afile {
@@ -17,7 +19,10 @@ namespace kelvane::afile {
 // subscript error is raised before anything is written. A file that cannot
 // be opened and a station table that cannot be read raise kelvane::Error.
 // A structural error ends the check early with AFilePara 6 false.
-void RunFormCheck(std::string_view sysPath, const std::string& pathFile, VariantArray& AFilePara,
+// text is the file already read (its lines are checked as they are), or
+// null to read the file at pathFile after its name has been checked.
+void RunFormCheck(std::string_view sysPath, const std::string& pathFile,
+                  std::shared_ptr<const DataFile::Text> text, VariantArray& AFilePara,
                   StringArray& AFileClass, AuditList& list);
 
 }  // namespace kelvane::afile
