@@ -122,6 +122,70 @@ TEST(TextTest, CharCountCountsCodePoints) {
   EXPECT_EQ(CharCount(""), 0u);
 }
 
+// The blanks around a text stay in its first and last fields when asked.
+TEST(TextTest, GetFieldViewKeepingBlanks) {
+  const FieldCase cases[] = {
+      {" 5/7 ", "/", 1, " 5"}, {" 5/7 ", "/", 2, "7 "}, {"01/ 3-5/x", "/", 2, " 3-5"},
+      {"a//b", "/", 2, ""},    {"a//b", "/", 3, "b"},   {"abc", "/", 2, ""},
+      {"a/", "/", 2, ""},      {"  ", "/", 1, "  "},    {"abc", "/", 0, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetFieldView(c.text, c.sep, c.n, FieldBlanks::Keep), c.expected)
+        << "text '" << c.text << "' n " << c.n;
+  }
+}
+
+TEST(TextTest, MatchPattern) {
+  struct Case {
+    std::string text, pattern;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"12", "##", true},          {"1a", "##", false},        {"1", "##", false},
+      {"123", "##", false},        {"", "", true},             {"a", "", false},
+      {"北京", "??", true},        {"北京", "?", false},       {"x北y", "x?y", true},
+      {"b", "[a-c]", true},        {"d", "[a-c]", false},      {"-", "[-a]", true},
+      {"-", "[a-]", true},         {"b", "[a-]", false},       {"5", "[0-9/]", true},
+      {"/", "[0-9/]", true},       {"a", "[ab", false},        {"A54511", "[A-Z0-9]#####", true},
+      {"01", "[0][123456789]", true}, {"00", "[0][123456789]", false},
+      {"S12", "S[01]#", true},     {"S21", "S[01]#", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MatchPattern(c.text, c.pattern), c.matches) << c.text << " ~ " << c.pattern;
+}
+
+TEST(TextTest, SmallTextHelpers) {
+  struct Decimal {
+    const char* text;
+    bool decimal;
+  };
+  const Decimal decimals[] = {{"12", true},  {"-1.5", true}, {"+.5", true}, {"5.", true},
+                              {".", false},  {"", false},    {" 1", false}, {"1 ", false},
+                              {"1e3", false}, {"+", false},  {"1.2.3", false}};
+  for (const auto& c : decimals) EXPECT_EQ(IsDecimal(c.text), c.decimal) << c.text;
+
+  EXPECT_TRUE(IsRunOf("///", '/'));
+  EXPECT_FALSE(IsRunOf("", '/'));
+  EXPECT_FALSE(IsRunOf("//,", '/'));
+  EXPECT_EQ(CountBlanks(" a b  "), 4);
+  EXPECT_EQ(DropLastChar("ab"), "a");
+  EXPECT_EQ(DropLastChar("a北"), "a");
+  EXPECT_EQ(DropLastChar(""), "");
+  EXPECT_EQ(Num(0), "0");
+  EXPECT_EQ(Num(-1234567890123L), "-1234567890123");
+
+  // Marks at the end only are cut off without a copy; marks inside are
+  // removed into the scratch buffer.
+  std::string scratch;
+  const std::string tail = "0123 0456=";
+  EXPECT_EQ(RemoveChars(tail, "=", scratch), "0123 0456");
+  EXPECT_EQ(RemoveChars(tail, "=", scratch).data(), tail.data());
+  const std::string inside = "01=2.3=.";
+  EXPECT_EQ(RemoveChars(inside, "=.", scratch), "0123");
+  EXPECT_EQ(RemoveChars(inside, "=.", scratch).data(), scratch.data());
+  EXPECT_EQ(RemoveChars("abc", "=", scratch), "abc");
+}
+
 TEST(WindTest, DirectionToDegrees) {
   struct Case {
     std::string wd, wf, expected;

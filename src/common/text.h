@@ -16,8 +16,15 @@ int32_t RoundHalfAway(double x);
 // trimmed of leading and trailing blanks. Adjacent separators enclose an empty
 // field; n <= 0, a field beyond the last, or an empty separator give "".
 std::string GetField(std::string_view text, std::string_view separator, int32_t n);
-// The same as a view into text (no allocation).
-std::string_view GetFieldView(std::string_view text, std::string_view separator, int32_t n);
+
+// Whether a field is taken from the text trimmed of its leading and trailing
+// blanks (as GetField does) or from the text as it stands.
+enum class FieldBlanks : uint8_t { Trim, Keep };
+// The same as GetField, as a view into text (no allocation). With
+// FieldBlanks::Keep the blanks around the text stay part of its first and
+// last fields.
+std::string_view GetFieldView(std::string_view text, std::string_view separator, int32_t n,
+                              FieldBlanks blanks = FieldBlanks::Trim);
 
 // Non-overlapping occurrences of separator in text (0 for an empty separator).
 int32_t CountSeparators(std::string_view text, std::string_view separator);
@@ -61,5 +68,37 @@ std::string FormatNumber(double x);
 
 // Days of a month (28..31), leap years included; 0 for a month outside 1..12.
 int DaysInMonth(int year, int month);
+
+// ---- small text tests and cuts of the checks
+
+inline bool EndsWith(std::string_view s, char c) { return !s.empty() && s.back() == c; }
+inline bool StartsWith(std::string_view s, char c) { return !s.empty() && s.front() == c; }
+
+// The text without its last character (code point).
+std::string_view DropLastChar(std::string_view s);
+
+// The text with every character of `chars` removed. Returns a view into s
+// when nothing had to be removed or only trailing characters, otherwise a
+// view into scratch.
+std::string_view RemoveChars(std::string_view s, std::string_view chars, std::string& scratch);
+
+// A decimal number: optional sign, digits with an optional point and
+// fraction, at least one digit, nothing else (no blanks).
+bool IsDecimal(std::string_view s);
+
+// True when s is non-empty and consists only of the byte c.
+bool IsRunOf(std::string_view s, char c);
+
+// Matches a whole text against a pattern of one-character elements: "#" a
+// digit, "?" any character (a whole UTF-8 sequence), "[set]" one character
+// of the set (ranges "a-b"; a "-" at either end of the set is literal),
+// anything else itself.
+bool MatchPattern(std::string_view text, std::string_view pattern);
+
+// Number of blanks in s.
+int CountBlanks(std::string_view s);
+
+// Decimal text of a whole number.
+std::string Num(long n);
 
 }  // namespace kelvane

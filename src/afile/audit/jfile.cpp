@@ -1,7 +1,7 @@
 #include "afile/audit/jfile.h"
 
-#include "afile/format/context.h"
-#include "afile/format/sections.h"
+#include "afile/file_name.h"
+#include "common/text.h"
 
 namespace kelvane::afile::audit {
 
@@ -33,7 +33,7 @@ void StoreHour(std::string_view line, std::string& cell) {
 std::string JFilePath(std::string_view aFilePath) {
   // The same name rule as the format check's, so that a year 1xxx (whose
   // name also holds "-1") and the "-0"/"-9" suffixes are told apart right.
-  const std::string_view name = LastChars(aFilePath, AFileNameLength(aFilePath));
+  const std::string_view name = AFileName(aFilePath);
   std::string path(aFilePath.substr(0, aFilePath.size() - name.size()));
   path += 'J';
   path += AfterFirstChar(name);

@@ -35,6 +35,11 @@ std::string_view WithoutEndMark(std::string_view line) {
   return line;
 }
 
+// Item n (1-based) of a line between "/" separators, blanks kept as written.
+std::string_view SlashItem(std::string_view body, int n) {
+  return GetFieldView(body, "/", n, FieldBlanks::Keep);
+}
+
 void CheckCover(FormContext& cx) {
   const std::string_view element = names::kCover;
   ExpectIndicator(cx, "YF", element);
@@ -82,11 +87,11 @@ void CheckSummary(FormContext& cx) {
     if (CountSeparators(line, "/") != 2) {
       cx.Add(msg::kSummaryForm, element, "", "", "");
     } else {
-      if (!MatchPattern(FieldOf(body, '/', 1), "[0][123456789]"))
+      if (!MatchPattern(SlashItem(body, 1), "[0][123456789]"))
         cx.Add(msg::kSummaryCode, element, "", "", "");
-      if (!IsValidDayOrRange(FieldOf(body, '/', 2), cx.days))
+      if (!IsValidDayOrRange(SlashItem(body, 2), cx.days))
         cx.Add(msg::kSummaryDate, element, "", "", "");
-      if (TrimBlanks(FieldOf(body, '/', 3)).empty())
+      if (TrimBlanks(SlashItem(body, 3)).empty())
         cx.Add(msg::kSummaryEmpty, element, "", "", "");
     }
     if (EndsWith(line, '=')) return;
@@ -103,11 +108,11 @@ void CheckOutline(FormContext& cx) {
     if (CountSeparators(line, "/") != 1) {
       cx.Add(msg::kOutlineForm, element, "", "", "");
     } else {
-      const std::string_view code = FieldOf(body, '/', 1);
+      const std::string_view code = SlashItem(body, 1);
       if (!MatchPattern(code, "[0][12345]")) cx.Add(msg::kOutlineCode, element, "", "", "");
       has01 = has01 || code == "01";
       has05 = has05 || code == "05";
-      if (TrimBlanks(FieldOf(body, '/', 2)).empty())
+      if (TrimBlanks(SlashItem(body, 2)).empty())
         cx.Add(msg::kOutlineEmpty, element, "", "", "");
     }
     if (EndsWith(line, '=')) break;
@@ -148,7 +153,7 @@ void CheckRemarks(FormContext& cx) {
   for (;;) {
     const std::string_view line = NextInBlock(cx, element);
     const std::string_view body = WithoutEndMark(line);
-    const std::string_view code = FieldOf(body, '/', 1);
+    const std::string_view code = SlashItem(body, 1);
     if (!SlashCountFits(CountSeparators(line, "/"), code)) {
       cx.Add(msg::kRemarkForm, element, "", "", "");
       if (EndsWith(line, '=')) break;
@@ -157,9 +162,9 @@ void CheckRemarks(FormContext& cx) {
     const bool duty = code == "10" || code == "11";
     if (duty) ++dutyItems;
     if (!IsRemarkCode(code)) cx.Add(msg::kRemarkCode, element, "", "", "");
-    if (code != "00" && !duty && !IsValidDayOrRange(FieldOf(body, '/', 2), cx.days))
+    if (code != "00" && !duty && !IsValidDayOrRange(SlashItem(body, 2), cx.days))
       cx.Add(msg::kRemarkDate, element, "", "", "");
-    if (TrimBlanks(FieldOf(body, '/', duty ? 2 : 3)).empty())
+    if (TrimBlanks(SlashItem(body, duty ? 2 : 3)).empty())
       cx.Add(msg::kRemarkEmpty, element, "", "", "");
     if (EndsWith(line, '=')) break;
   }

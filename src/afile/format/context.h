@@ -83,39 +83,4 @@ class FormContext {
   std::string scratch;
 };
 
-// ---- small text helpers shared by the section checkers
-
-inline bool EndsWith(std::string_view s, char c) { return !s.empty() && s.back() == c; }
-inline bool StartsWith(std::string_view s, char c) { return !s.empty() && s.front() == c; }
-
-// The text without its last character (code point).
-std::string_view DropLastChar(std::string_view s);
-
-// The text with every character of `chars` removed. Returns a view into s
-// when nothing had to be removed or only trailing characters, otherwise a
-// view into scratch.
-std::string_view RemoveChars(std::string_view s, std::string_view chars, std::string& scratch);
-
-// A decimal number: optional sign, digits with an optional point and
-// fraction, at least one digit, nothing else.
-bool IsDecimal(std::string_view s);
-
-// True when s is non-empty and consists only of the byte c.
-bool IsRunOf(std::string_view s, char c);
-
-// Matches a whole text against a pattern of one-character elements: "#" a
-// digit, "?" any character, "[set]" one character of the set (ranges "a-b";
-// a "-" at either end of the set is literal), anything else itself.
-bool MatchPattern(std::string_view text, std::string_view pattern);
-
-// Number of blanks in s.
-int CountBlanks(std::string_view s);
-
-// Field n (1-based) of s between single-character separators, no trimming;
-// empty when there are fewer fields.
-std::string_view FieldOf(std::string_view s, char sep, int n);
-
-// Decimal text of a whole number.
-std::string Num(long n);
-
 }  // namespace kelvane::afile

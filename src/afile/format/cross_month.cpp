@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "afile/file_name.h"
 #include "afile/format/messages.h"
 #include "afile/format/sections.h"
 #include "common/error.h"
@@ -38,7 +39,7 @@ std::optional<std::string> PreviousMonthFile(const FormContext& cx, std::string_
                                              std::string_view prevMonth) {
   const std::string& path = cx.pathFile;
   const size_t nameLen = AFileNameLength(path);
-  const std::string_view name = LastChars(path, nameLen);
+  const std::string_view name = AFileName(path);
   const std::string_view dir = std::string_view(path).substr(0, path.size() - name.size());
   std::string base(MidChars(name, 1, 7));
   base += prevYear;

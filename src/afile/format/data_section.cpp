@@ -2,6 +2,7 @@
 // header's mode flags, and the blocks the code brings.
 #include "afile/format/messages.h"
 #include "afile/format/sections.h"
+#include "common/text.h"
 
 namespace kelvane::afile {
 

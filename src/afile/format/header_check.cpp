@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "afile/file_name.h"
 #include "afile/format/messages.h"
 #include "afile/format/sections.h"
 #include "common/station_params.h"
@@ -16,17 +17,6 @@ namespace {
 constexpr std::string_view kHeaderPattern =
     "[A-Z0-9]#### ####[NS] #####[EW] #[0-9-]#### #[0-9-]#### [0-9/][0-9/][0-9/] "
     "[0-9/][0-9/][0-9/] S[01]# #################### [01] #### ##";
-
-bool EndsWithUpper(std::string_view path, std::string_view suffix) {
-  if (path.size() < suffix.size()) return false;
-  std::string_view tail = path.substr(path.size() - suffix.size());
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    char c = tail[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != suffix[i]) return false;
-  }
-  return true;
-}
 
 // Metres with one decimal from a text of tenths ("-0123" -> "-12.3").
 std::string TenthsToMetres(std::string_view tenths) {
@@ -50,19 +40,11 @@ void SetText(VariantArray& para, long i, std::string_view text) {
 
 }  // namespace
 
-// Name length of an A file: 19 with an observation-mode suffix, else 17.
-size_t AFileNameLength(std::string_view path) {
-  return EndsWithUpper(path, "-0.TXT") || EndsWithUpper(path, "-1.TXT") ||
-                 EndsWithUpper(path, "-9.TXT")
-             ? 19
-             : 17;
-}
-
 void CheckFileName(FormContext& cx) {
   VariantArray& p = cx.para;
   p(6) = Variant(true);
   SetText(p, 1, cx.pathFile);
-  std::string_view name = LastChars(cx.pathFile, AFileNameLength(cx.pathFile));
+  std::string_view name = AFileName(cx.pathFile);
   SetText(p, 7, MidChars(name, 2, 5));
   std::string_view year = MidChars(name, 8, 4);
   std::string_view month = MidChars(name, 12, 2);
@@ -176,8 +158,8 @@ void CheckHeader(FormContext& cx) {
   }
 
   const std::string station = p(17).Text();
-  if ((EndsWithUpper(cx.pathFile, "-1.TXT") && station != "自动站") ||
-      (EndsWithUpper(cx.pathFile, "-0.TXT") && station != "人工"))
+  const char mode = ObservationModeSuffix(cx.pathFile);
+  if ((mode == '1' && station != "自动站") || (mode == '0' && station != "人工"))
     cx.Add(msg::kNameMode, names::kHeader, names::kObservationMode, "", "");
 }
 

@@ -10,10 +10,6 @@
 
 namespace kelvane::afile {
 
-// Length of the A-file name at the end of a path: 19 characters when the
-// path ends (in any case) in "-0.TXT", "-1.TXT" or "-9.TXT", else 17.
-size_t AFileNameLength(std::string_view path);
-
 // File name: AFilePara 1 to 4, 6 and 7 (station, year, month, days).
 void CheckFileName(FormContext& cx);
 // Header line: pattern, AFilePara 5 and 8 to 52, name agreement, station
