@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/check_file.h"
-#include "host/sample_afile.h"
-#include "host/sample_sysdir.h"
+#include "sample/sample_afile.h"
+#include "sample/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
 namespace {
@@ -19,9 +19,9 @@ struct SampleDir {
   SampleDir() {
     sys = (std::filesystem::temp_directory_path() / "kelvane_bench_sys").string();
     std::filesystem::remove_all(sys);
-    kelvane::host::WriteSampleSystemDirectory(sys);
+    kelvane::sample::WriteSampleSystemDirectory(sys);
     // The A files only, in the order written (two months per station).
-    for (const std::string& f : kelvane::host::WriteSampleStationFiles(sys))
+    for (const std::string& f : kelvane::sample::WriteSampleStationFiles(sys))
       if (std::filesystem::path(f).filename().string().rfind('A', 0) == 0) files.push_back(f);
     sys += "/";
   }

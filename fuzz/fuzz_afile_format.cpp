@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/sample_sysdir.h"
+#include "sample/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
 namespace {
@@ -27,7 +27,7 @@ struct Workspace {
     fs::create_directories(dir);
     file = (dir / "A54511-201203.TXT").string();
     previous = (dir / "A54511-201202.TXT").string();
-    kelvane::host::WriteSampleSystemDirectory((dir / "sys").string());
+    kelvane::sample::WriteSampleSystemDirectory((dir / "sys").string());
     sysPath = (dir / "sys").string() + "/";
     noSysPath = (dir / "nosys").string() + "/";
   }

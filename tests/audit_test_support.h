@@ -11,7 +11,7 @@
 
 #include "afile/audit/toolkit.h"
 #include "host/decoder.h"
-#include "host/sample_afile.h"
+#include "sample/sample_afile.h"
 #include "kelvane/kelvane.h"
 #include "scratch_dir.h"
 
@@ -74,8 +74,8 @@ inline StringArray Filled(long days, long columns, const std::string& text) {
 class SampleStationDir {
  public:
   SampleStationDir() {
-    host::WriteSampleSystemDirectory(dir_.dir().string());
-    files_ = host::WriteSampleStationFiles(dir_.dir().string());
+    sample::WriteSampleSystemDirectory(dir_.dir().string());
+    files_ = sample::WriteSampleStationFiles(dir_.dir().string());
   }
   std::string SysPath() const { return dir_.dir().string() + "/"; }
   const std::filesystem::path& root() const { return dir_.dir(); }

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/sample_sysdir.h"
+#include "sample/sample_sysdir.h"
 
 namespace kelvane::testing {
 
@@ -42,7 +42,7 @@ inline const std::string& SampleSystemPath() {
     ScratchDir dir{"kelvane_sample_sys"};
     std::string path;
     SysDir() {
-      host::WriteSampleSystemDirectory(dir.dir().string());
+      sample::WriteSampleSystemDirectory(dir.dir().string());
       path = dir.dir().string() + "/";
     }
   };

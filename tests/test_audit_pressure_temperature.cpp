@@ -16,8 +16,8 @@
 #include "audit_test_support.h"
 #include "common/pressure.h"
 #include "host/decoder.h"
-#include "host/sample_afile.h"
-#include "host/sample_stations.h"
+#include "sample/sample_afile.h"
+#include "sample/sample_stations.h"
 #include "kelvane/kelvane.h"
 
 namespace kelvane::afile::audit {
@@ -578,10 +578,10 @@ TEST(PressureTemperatureSampleTest, SampleStationFilesPass) {
   const kelvane::testing::SampleStationDir samples;
   const std::string sys = samples.SysPath();
   int files = 0;
-  for (const host::SampleStation& st : host::SampleStations()) {
+  for (const sample::SampleStation& st : sample::SampleStations()) {
     for (int month : {2, 3}) {
       const std::string path =
-          (samples.root() / "data" / host::SampleAFileName(st, 2012, month)).string();
+          (samples.root() / "data" / sample::SampleAFileName(st, 2012, month)).string();
       SCOPED_TRACE(path);
       Call call;
       host::DecodedAFile d;

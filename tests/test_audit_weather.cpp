@@ -14,8 +14,8 @@
 #include "audit_test_support.h"
 #include "common/error.h"
 #include "host/decoder.h"
-#include "host/sample_stations.h"
-#include "host/sample_weather.h"
+#include "sample/sample_stations.h"
+#include "sample/sample_weather.h"
 #include "kelvane/kelvane.h"
 
 namespace kelvane::afile::audit {
@@ -457,9 +457,9 @@ TEST(WeatherSteps, AnErrorAbandonsOnlyItsStep) {
 // without a finding, for every station over a year.
 TEST(WeatherSamples, WriterTextsParseAndPass) {
   WeatherDay day;
-  for (const host::SampleStation& s : host::SampleStations())
+  for (const sample::SampleStation& s : sample::SampleStations())
     for (int month = 1; month <= 12; ++month) {
-      const host::SampleWeather model(s, 2012, month, 7);
+      const sample::SampleWeather model(s, 2012, month, 7);
       StringArray w = StringArray::Matrix(1, model.Days(), 1, 1);
       for (int d = 1; d <= model.Days(); ++d) {
         w(d, 1) = model.WeatherText(d);

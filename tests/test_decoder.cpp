@@ -17,8 +17,8 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "host/decoder.h"
-#include "host/sample_afile.h"
-#include "host/sample_weather.h"
+#include "sample/sample_afile.h"
+#include "sample/sample_weather.h"
 #include "kelvane/kelvane.h"
 #include "scratch_dir.h"
 
@@ -28,6 +28,11 @@ namespace {
 namespace fs = std::filesystem;
 using afile::BlockKind;
 using afile::BlockLayout;
+using sample::SampleStation;
+using sample::SampleStations;
+using sample::SampleWeather;
+using sample::Series;
+using sample::WriteSampleAFile;
 
 // ---------------------------------------------------------------- builder
 

@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "afile/segment_table.h"
-#include "host/sample_afile.h"
-#include "host/sample_sysdir.h"
+#include "sample/sample_afile.h"
+#include "sample/sample_sysdir.h"
 #include "tool_run.h"
 
 namespace {
@@ -238,8 +238,8 @@ class E2eFaultsTest : public ::testing::Test {
     dir_ = new fs::path(fs::temp_directory_path() /
                         ("kelvane_e2e_faults_test_" + std::to_string(::getpid())));
     fs::remove_all(*dir_);
-    kelvane::host::WriteSampleSystemDirectory(dir_->string());
-    kelvane::host::WriteSampleStationFiles(dir_->string());
+    kelvane::sample::WriteSampleSystemDirectory(dir_->string());
+    kelvane::sample::WriteSampleStationFiles(dir_->string());
   }
   static void TearDownTestSuite() {
     fs::remove_all(*dir_);

@@ -19,12 +19,12 @@
 #include "common/text.h"
 #include "host/check_file.h"
 #include "host/decoder.h"
-#include "host/sample_afile.h"
-#include "host/sample_stations.h"
-#include "host/sample_sysdir.h"
+#include "sample/sample_afile.h"
+#include "sample/sample_stations.h"
+#include "sample/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 namespace {
 
 namespace fs = std::filesystem;
@@ -279,7 +279,7 @@ TEST_F(SampleAFile, WrittenAsStationsWriteThem) {
 struct Decoded {
   VariantArray para = VariantArray::Vector(1, 52);
   StringArray cls = StringArray::Vector(1, 20);
-  DecodedAFile d;
+  host::DecodedAFile d;
 };
 
 void Decode(const std::string& sysPath, const std::string& path, Decoded& out) {
@@ -287,7 +287,7 @@ void Decode(const std::string& sysPath, const std::string& path, Decoded& out) {
   StringArray list;
   ASSERT_TRUE(a.AFileFormCheck(sysPath, path, out.para, out.cls, list).ok());
   ASSERT_TRUE(out.para(6).Truth());
-  DecodeAFile(path, out.para, out.cls, out.d);
+  host::DecodeAFile(path, out.para, out.cls, out.d);
 }
 
 // Value of a minute token as the audits read it.
@@ -365,11 +365,11 @@ TEST_F(SampleAFile, FullCheckFindsNothing) {
   ASSERT_EQ(files.size(), 12u);
   for (const std::string& path : files) {
     SCOPED_TRACE(path);
-    const FileResult r = CheckFile(path, {SysPath(), false, {}});
+    const host::FileResult r = host::CheckFile(path, {SysPath(), false, {}});
     ASSERT_TRUE(r.status.ok()) << r.status.description();
     EXPECT_TRUE(r.checked);
     EXPECT_TRUE(r.usable);
-    for (const Finding& f : r.findings)
+    for (const host::Finding& f : r.findings)
       ADD_FAILURE() << f.Message << " | " << f.Element << " | " << f.RelatedItem << " | day "
                     << f.Day << " | " << f.TimeOrItem << " | line " << f.Line;
   }
@@ -419,7 +419,7 @@ TEST_F(SampleAFile, MinuteFileIsComparedWithTheDailyExtremes) {
     std::string text;
     for (const std::string& l : lines) text += l + "\r\n";
     std::ofstream(dir + "/" + SampleJFileName(s, 2012, 3), std::ios::binary) << text;
-    const FileResult r = CheckFile(a, {SysPath(), false, {}});
+    const host::FileResult r = host::CheckFile(a, {SysPath(), false, {}});
     ASSERT_EQ(r.findings.size(), 1u);
     char hh[3];
     std::snprintf(hh, sizeof hh, "%02d", hour);
@@ -528,4 +528,4 @@ TEST(SampleAFilePsychrometry, AutomaticStationRecomputesFromRelativeHumidity) {
 }
 
 }  // namespace
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

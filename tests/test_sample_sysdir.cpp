@@ -15,10 +15,10 @@
 #include "common/error.h"
 #include "common/station_params.h"
 #include "common/text.h"
-#include "host/sample_stations.h"
-#include "host/sample_sysdir.h"
+#include "sample/sample_stations.h"
+#include "sample/sample_sysdir.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 namespace {
 
 namespace fs = std::filesystem;
@@ -348,4 +348,4 @@ TEST_F(SampleSysdirTest, UnwritableTargetRaisesError) {
 }
 
 }  // namespace
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "afile/audit/weather_text.h"
-#include "host/sample_stations.h"
-#include "host/sample_weather.h"
+#include "sample/sample_stations.h"
+#include "sample/sample_weather.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 namespace {
 
 constexpr uint32_t kSeed = 20120301;  // the seed of the files `kelvane sample` writes
@@ -192,4 +192,4 @@ TEST(SampleWeatherPhenomena, AgreeWithTheOtherElements) {
 }
 
 }  // namespace
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

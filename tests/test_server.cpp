@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/sample_sysdir.h"
+#include "sample/sample_sysdir.h"
 #include "kelvane/automation.h"
 #include "kelvane/kelvane.h"
 
@@ -52,7 +52,7 @@ const std::string& AuditSysDir() {
   static const std::string dir = [] {
     auto d = std::filesystem::temp_directory_path() /
              ("kelvane_server_test_sys_" + std::to_string(::getpid()));
-    kelvane::host::WriteSampleSystemDirectory(d.string());
+    kelvane::sample::WriteSampleSystemDirectory(d.string());
     return d.string() + "/";
   }();
   return dir;

@@ -10,8 +10,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "host/sample_afile.h"
-#include "host/sample_sysdir.h"
+#include "sample/sample_afile.h"
+#include "sample/sample_sysdir.h"
 #include "tool_run.h"
 
 #include <sqlite3.h>
@@ -29,8 +29,8 @@ class ToolCheckTest : public ::testing::Test {
     dir_ = new fs::path(fs::temp_directory_path() /
                         ("kelvane_tool_check_test_" + std::to_string(::getpid())));
     fs::remove_all(*dir_);
-    kelvane::host::WriteSampleSystemDirectory(dir_->string());
-    kelvane::host::WriteSampleStationFiles(dir_->string());
+    kelvane::sample::WriteSampleSystemDirectory(dir_->string());
+    kelvane::sample::WriteSampleStationFiles(dir_->string());
     // A broken copy: the file-end marker replaced.
     fs::create_directories(*dir_ / "broken");
     std::ifstream in(*dir_ / "data" / "A53772-201203.TXT", std::ios::binary);
@@ -107,7 +107,7 @@ TEST_F(ToolCheckTest, StationWithoutRuleSetGetsNoticeAndWarning) {
   // A system directory whose rule library has no record for the station and
   // no default record.
   fs::path sys = *dir_ / "norules";
-  kelvane::host::WriteSampleSystemDirectory(sys.string());
+  kelvane::sample::WriteSampleSystemDirectory(sys.string());
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open((sys / "Sysconfig" / "SysLib.mdb").string().c_str(), &db), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db, "DELETE FROM tabAuditingRuleLib2", nullptr, nullptr, nullptr),

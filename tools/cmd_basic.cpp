@@ -9,8 +9,8 @@
 #include "common/database.h"
 #include "common/error.h"
 #include "display.h"
-#include "host/sample_afile.h"
-#include "host/sample_sysdir.h"
+#include "sample/sample_afile.h"
+#include "sample/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
 namespace kelvane::tool {
@@ -96,10 +96,10 @@ void AddSampleCommand(CLI::App& app, int* exitCode) {
   cmd->add_option("--out", *out, "directory to write")->required();
   cmd->callback([=] {
     try {
-      host::WriteSampleSystemDirectory(*out);
+      sample::WriteSampleSystemDirectory(*out);
       std::printf("sample system directory written to %s\n", out->c_str());
       std::vector<std::string> minuteFiles;
-      for (const std::string& path : host::WriteSampleStationFiles(*out, &minuteFiles))
+      for (const std::string& path : sample::WriteSampleStationFiles(*out, &minuteFiles))
         std::printf("sample data file written: %s\n", path.c_str());
       for (const std::string& path : minuteFiles)
         std::printf("sample minute data file written: %s\n", path.c_str());

@@ -1,4 +1,4 @@
-#include "host/sample_weather.h"
+#include "sample/sample_weather.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "common/solar.h"
 #include "common/text.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 
 namespace {
 
@@ -1101,4 +1101,4 @@ std::string SampleWeather::WeatherText(int d) const {
   return text + ".";
 }
 
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

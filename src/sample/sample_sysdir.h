@@ -1,6 +1,6 @@
 // The sample system directory: the station and rule database and the
 // radiation reference database that the checks and audits read, filled for
-// the three sample stations (host/sample_stations.h).
+// the three sample stations (sample/sample_stations.h).
 //
 //   DIR/Sysconfig/SysLib.mdb   tabStationParameter, tabAuditingRuleLib1,
 //                              tabAuditingRuleLib2, tabRAuditingData
@@ -13,7 +13,7 @@
 
 #include <string>
 
-namespace kelvane::host {
+namespace kelvane::sample {
 
 // Writes both databases below dir, creating the directories and replacing
 // existing files. Raises kelvane::Error when a directory cannot be created
@@ -37,4 +37,4 @@ double ExtraterrestrialDaily(double latitude, int month);
 int PossibleGlobalRadiation(int latitude, int month);
 int PossibleDirectRadiation(int latitude, int month);
 
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

@@ -1,9 +1,9 @@
-#include "host/sample_stations.h"
+#include "sample/sample_stations.h"
 
 #include "common/station_params.h"
 #include "common/text.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 
 namespace {
 
@@ -258,4 +258,4 @@ char RadiationClassCode(const SampleStation& s) {
   return '0';
 }
 
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kelvane::host {
+namespace kelvane::sample {
 
 struct SampleStation {
   // tabStationParameter, all as text. Observation codes are "1" (manual),
@@ -77,4 +77,4 @@ std::string HeaderModeFlags(const SampleStation& s);
 // for a station without radiation observation.
 char RadiationClassCode(const SampleStation& s);
 
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "host/sample_stations.h"
+#include "sample/sample_stations.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 
 namespace detail {
 // Weather of one calendar day, interpolated between noons.
@@ -223,4 +223,4 @@ class SampleWeather {
   std::vector<std::vector<SamplePhenomenon>> timed_;
 };
 
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

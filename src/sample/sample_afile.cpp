@@ -1,4 +1,4 @@
-#include "host/sample_afile.h"
+#include "sample/sample_afile.h"
 
 #include <iconv.h>
 
@@ -18,9 +18,9 @@
 #include "common/formulas.h"
 #include "common/pressure.h"
 #include "common/text.h"
-#include "host/sample_weather.h"
+#include "sample/sample_weather.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 
 namespace {
 
@@ -928,4 +928,4 @@ std::vector<std::string> WriteSampleStationFiles(const std::string& dir,
   return written;
 }
 
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

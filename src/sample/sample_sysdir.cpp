@@ -1,4 +1,4 @@
-#include "host/sample_sysdir.h"
+#include "sample/sample_sysdir.h"
 
 #include <sqlite3.h>
 
@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "common/error.h"
-#include "host/sample_stations.h"
+#include "sample/sample_stations.h"
 #include "kelvane/status.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 
 namespace {
 
@@ -490,4 +490,4 @@ void WriteSampleSystemDirectory(const std::string& dir) {
   });
 }
 
-}  // namespace kelvane::host
+}  // namespace kelvane::sample

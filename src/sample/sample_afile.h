@@ -38,9 +38,9 @@
 #include <string>
 #include <vector>
 
-#include "host/sample_stations.h"
+#include "sample/sample_stations.h"
 
-namespace kelvane::host {
+namespace kelvane::sample {
 
 // The A-file name of a station and month: "A" + station + "-" + yyyymm + ".TXT".
 std::string SampleAFileName(const SampleStation& station, int year, int month);
@@ -83,4 +83,4 @@ std::string WriteSampleJFile(const SampleStation& station, int year, int month, 
 std::vector<std::string> WriteSampleStationFiles(const std::string& dir,
                                                  std::vector<std::string>* minuteFiles = nullptr);
 
-}  // namespace kelvane::host
+}  // namespace kelvane::sample
