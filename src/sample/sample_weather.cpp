@@ -1,3 +1,6 @@
+// The sample weather model: the days and their precipitation, the hourly
+// nodes and minute series of the elements, soil, sunshine and the daily
+// values. The phenomena and their text: sample_phenomena.cpp.
 #include "sample/sample_weather.h"
 
 #include <algorithm>
@@ -7,66 +10,19 @@
 #include "common/formulas.h"
 #include "common/solar.h"
 #include "common/text.h"
+#include "sample/weather_model.h"
 
 namespace kelvane::sample {
 
+using namespace detail;
+
 namespace {
 
-constexpr double kPi = 3.14159265358979;
-constexpr int kPad = 8;             // calendar days kept around the month
 constexpr int kNodesBefore = 120;   // hourly nodes before 20:00 of day 0
 constexpr int kNodesAfter = 48;
 constexpr int kDepths[8] = {5, 10, 15, 20, 40, 80, 160, 320};
 
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-
-// ---------------------------------------------------------------------------
-// Deterministic random numbers: a splitmix64 generator per purpose, and
-// hashed values for noise that must not depend on the order of evaluation.
-
-class Rng {
- public:
-  explicit Rng(uint64_t s) : s_(s) {}
-  uint64_t Next() {
-    uint64_t z = (s_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  double Uniform() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
-  double Uniform(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
-  double Normal() {
-    const double u1 = std::max(Uniform(), 1e-12);
-    const double u2 = Uniform();
-    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * u2);
-  }
-
- private:
-  uint64_t s_;
-};
-
-uint64_t Mix(uint64_t a, uint64_t b) { return Rng(a * 0x100000001B3ull ^ (b + 0x632BE59BD9B4E019ull)).Next(); }
-
-// Phenomena draw from a stream of their own, so that the weather they are
-// added to stays the same.
-enum Stream : uint64_t { kStreamDays = 1, kStreamEvents, kStreamNoise, kStreamMisc, kStreamPhenomena };
-
-uint64_t StreamSeed(uint32_t seed, const SampleStation& st, int year, int month, Stream s) {
-  uint64_t h = Mix(seed, s);
-  for (char c : st.StationNum) h = Mix(h, static_cast<unsigned char>(c));
-  return Mix(Mix(h, static_cast<uint64_t>(year)), static_cast<uint64_t>(month));
-}
-
-// Uniform value in [-1, 1] for an integer key.
-double HashSigned(uint64_t base, int64_t key) {
-  return static_cast<double>(Mix(base, static_cast<uint64_t>(key)) >> 11) * 0x1.0p-52 - 1.0;
-}
-
-int DayOfYear(int year, int month) {
-  int n = 1;
-  for (int m = 1; m < month; ++m) n += DaysInMonth(year, m);
-  return n;
-}
 
 // ---------------------------------------------------------------------------
 // A calendar day as the solar formulas take it: year, month and day texts,
@@ -122,9 +78,6 @@ double TemperatureOf(double td, double rh) {
   return kMagnusB * g / (kMagnusA - g);
 }
 
-// Seasonal phase: 1 in mid-January, -1 in mid-July.
-double Winterness(double doy) { return std::cos(2.0 * kPi * (doy - 15.0) / 365.25); }
-
 // Shape of the daily temperature wave at clock hour t: -1 at 06:30, +1 at 14:30.
 double DiurnalShape(double t) {
   if (t < 6.5) t += 24.0;
@@ -140,31 +93,6 @@ double Elevation(const std::string& text) {
   if (!t.empty() && t.front() == '(') t.remove_prefix(1);
   return LeadingNumber(t);
 }
-
-struct Climate {
-  double meanT, depression, slp, summer, dtr, wind, windDir, precipChance, precipMean;
-  double dewCeiling;  // the dew point hardly ever rises above this, °C
-};
-
-Climate ClimateOf(double doy, double elevation) {
-  const double w = Winterness(doy);
-  Climate c;
-  c.meanT = 12.5 - 0.0055 * elevation - 14.5 * w;
-  c.depression = 6.5 + 2.5 * w;
-  c.slp = 1013.5 + 10.5 * w;
-  c.summer = (1.0 - w) / 2.0;
-  c.dtr = 10.5 + 2.5 * std::sin(2.0 * kPi * (doy - 15.0 - 45.0) / 365.25);
-  c.wind = 2.4 + 0.8 * std::max(0.0, std::sin(2.0 * kPi * (doy - 15.0) / 365.25));
-  c.windDir = c.summer * 180.0 + (1.0 - c.summer) * 330.0;
-  c.precipChance = 0.18 + 0.5 * c.summer;
-  c.precipMean = 1.8 + 9.0 * c.summer;
-  // Lags the temperature by a fortnight: about -2 °C at the end of January,
-  // 27 °C at the end of July.
-  c.dewCeiling = 12.5 - 14.5 * std::cos(2.0 * kPi * (doy - 30.0) / 365.25);
-  return c;
-}
-
-using DayParams = detail::SampleDayParams;
 
 // Adds `total` tenths of mm falling in the minutes after `from` up to `to`
 // with a triangular intensity, summed per hour; the hourly tenths keep the
@@ -321,97 +249,11 @@ SampleWeather::SampleWeather(const SampleStation& station, int year, int month, 
   BuildSoil();
   BuildSun();
   BuildDaily();
+  BuildPhenomena();
 }
 
 void SampleWeather::BuildDays(uint32_t seed) {
   GenerateDays(station_, year_, month_, seed, dayParams_, precip_);
-}
-
-void SampleWeather::PlanFog() {
-  // Radiation fog forms late in the evening of a calm, humid night that is
-  // not overcast, most often in the cool season, and lifts in the morning.
-  // It always covers midnight, and its start and end lie well away from the
-  // whole hours (an end at most 40 minutes past), so that every observation
-  // sees either the fog (visibility below 1 km) or clear air (1 km and
-  // more). Now and then it lifts for half an hour and forms again.
-  fog_.assign(static_cast<size_t>(days_ + 1), {});
-  Rng rng(Mix(StreamSeed(seed_, station_, year_, month_, kStreamPhenomena), 1));
-  const int doy0 = DayOfYear(year_, month_);
-  for (int d = 1; d <= days_; ++d) {
-    double u[10];
-    for (double& v : u) v = rng.Uniform();
-    const DayParams& evening = dayParams_[static_cast<size_t>(d - 1 + kPad)];
-    const DayParams& morning = dayParams_[static_cast<size_t>(d + kPad)];
-    const Climate climate = ClimateOf(doy0 + d - 1, elevation_);
-    // Saturated air must stay within the dew points of the season: the
-    // night may not be much warmer than the season's humid air.
-    const double warmest = std::max(evening.meanT, morning.meanT) + 2.0;
-    const bool likely = evening.wind < 2.6 && morning.wind < 2.6 && morning.depression < 6.5 &&
-                        morning.cloud < 0.75 && warmest <= std::min(climate.dewCeiling + 5.0, 24.0);
-    if (!likely || u[0] >= 0.5 - 0.3 * climate.summer) continue;
-    const int start = 60 * (1 + static_cast<int>(u[1] * 3)) + 5 + 5 * static_cast<int>(u[2] * 11);
-    const int end = 60 * (9 + static_cast<int>(u[3] * 5)) + 5 + 5 * static_cast<int>(u[4] * 8);
-    const SamplePrecipitation& p = precip_[static_cast<size_t>(d)];
-    if (p.Has() && p.start < end + 60) continue;
-    const int lowest = 60 + 10 * static_cast<int>(u[5] * 50);
-    std::vector<SamplePeriod>& periods = fog_[static_cast<size_t>(d)];
-    if (u[6] < 0.35) {
-      const int lifts = 60 * (5 + static_cast<int>(u[7] * (end / 60 - 6))) + 5 +
-                        5 * static_cast<int>(u[8] * 8);
-      int again = lifts + 25 + 5 * static_cast<int>(u[9] * 4);
-      if (again % 60 == 0) again += 5;
-      periods.push_back({start, lifts, lowest, {}});
-      periods.push_back({again, end, std::min(880, lowest + 150), {}});
-    } else {
-      periods.push_back({start, end, lowest, {}});
-    }
-  }
-}
-
-void SampleWeather::PlanStorms() {
-  // Thunderstorms in showers that are not of snow: one cell, or two with a
-  // lull between; each cell's directions as it is heard moving across (from
-  // the west half mostly): one point, two points 90 or 135 degrees apart,
-  // or three points from one side over the station or round it to the
-  // opposite side. A gale blows in some first cells for 10 to 20 minutes.
-  thunder_.assign(static_cast<size_t>(days_ + 1), {});
-  gale_.assign(static_cast<size_t>(days_ + 1), {});
-  Rng rng(Mix(StreamSeed(seed_, station_, year_, month_, kStreamPhenomena), 2));
-  static const char* const kPoints[8] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
-  static constexpr int kFrom[6] = {6, 5, 7, 6, 4, 0};
-  auto directions = [](double a, double b, double c) {
-    const int from = kFrom[static_cast<int>(a * 6)];
-    const int turn = c < 0.5 ? 1 : 7;  // clockwise or anticlockwise
-    auto point = [&](int steps) { return std::string(kPoints[(from + turn * steps) % 8]); };
-    switch (static_cast<int>(b * 5)) {
-      case 0: return std::vector<std::string>{point(0)};
-      case 1: return std::vector<std::string>{point(0), point(3)};
-      case 2: return std::vector<std::string>{point(0), point(2)};
-      case 3: return std::vector<std::string>{point(0), "Z", point(4)};
-      default: return std::vector<std::string>{point(0), point(2), point(4)};
-    }
-  };
-  for (int d = 1; d <= days_; ++d) {
-    double u[15];
-    for (double& v : u) v = rng.Uniform();
-    const SamplePrecipitation& p = precip_[static_cast<size_t>(d)];
-    if (!p.Has() || !p.convective || p.snow || u[0] >= 0.8) continue;
-    std::vector<SamplePeriod>& cells = thunder_[static_cast<size_t>(d)];
-    int start = p.start + 5 * static_cast<int>(u[1] * 4);
-    int end = std::min(start + 15 + 5 * static_cast<int>(u[2] * 16), p.end);
-    if (end - start < 10) start = p.start, end = std::min(p.start + 30, p.end);
-    cells.push_back({start, end, -1, directions(u[3], u[4], u[5])});
-    if (p.end - end >= 45 && u[6] < 0.45) {
-      const int again = end + 20 + 5 * static_cast<int>(u[7] * 3);
-      const int last = std::min(again + 10 + 5 * static_cast<int>(u[8] * 8), p.end);
-      if (last - again >= 10) cells.push_back({again, last, -1, directions(u[9], u[10], u[11])});
-    }
-    const int length = 10 + 5 * static_cast<int>(u[12] * 3);
-    if (u[13] < 0.4 && end - start >= length && start >= 30 && end <= 1380) {
-      const int from = start + 5 * static_cast<int>(u[14] * ((end - start - length) / 5 + 1));
-      gale_[static_cast<size_t>(d)] = {from, from + length, -1, {}};
-    }
-  }
 }
 
 bool SampleWeather::PrecipitationHour(int d, int c) const {
@@ -423,6 +265,36 @@ bool SampleWeather::PrecipitationHour(int d, int c) const {
   return c >= first && c <= last;
 }
 
+// ---------------------------------------------------------------------------
+// Hourly nodes: the state of the weather at each whole hour, from which the
+// minute series are interpolated. The sky and the wetness come first; the
+// element series follow them.
+
+SampleWeather::NodeTime SampleWeather::TimeOfNode(int n) const {
+  NodeTime t;
+  t.i = static_cast<size_t>(n - nodeLo_);
+  const int clockAbs = 60 * n + 1200;  // minutes since 00:00 of calendar day 0
+  t.k = FloorDiv(clockAbs, 1440);
+  t.hour = (clockAbs - 1440 * t.k) / 60;
+  t.clock = (clockAbs - 1440 * t.k) / 60.0;
+  t.x = t.k + t.clock / 24.0;
+  t.d = FloorDiv(n - 1, 24) + 1;
+  t.c = n - 24 * (t.d - 1);
+  t.wet = PrecipitationHour(t.d, t.c);
+  return t;
+}
+
+double SampleWeather::Param(double DayParams::*field, double x) const {
+  // Interpolates a day parameter at calendar time x (days; k + 0.5 is noon).
+  const int k = static_cast<int>(std::floor(x - 0.5));
+  const double f = x - 0.5 - k;
+  const auto at = [&](int kk) {
+    kk = std::clamp(kk, -kPad, days_ + kPad);
+    return dayParams_[static_cast<size_t>(kk + kPad)].*field;
+  };
+  return at(k) * (1 - f) + at(k + 1) * f;
+}
+
 void SampleWeather::BuildNodes() {
   nodeLo_ = -kNodesBefore;
   nodeHi_ = 24 * days_ + kNodesAfter;
@@ -432,8 +304,97 @@ void SampleWeather::BuildNodes() {
   precipNode_.assign(count, 0.0f);
   snowNode_.assign(count, 0.0f);
   clouds_.assign(static_cast<size_t>(days_ + 1), {});
-  const int doy0 = DayOfYear(year_, month_);
+  BuildCloudNodes();
+  BuildWetnessNodes();
+  const std::vector<double> airTemperature = BuildTemperatureAndDewPointNodes();
+  BuildPressureNodes(airTemperature);
+  BuildWindNodes();
+  BuildVisibilityNodes();
+  BuildSnowCover();
+  BuildSurfaceNodes();
+}
+
+SampleCloud SampleWeather::CloudOfNode(int n, double x, double clock, bool precipHour,
+                                       bool shower) const {
+  // A shower falls from cumulonimbus, other precipitation from
+  // nimbostratus; both cover the sky.
   const uint64_t noise = StreamSeed(seed_, station_, year_, month_, kStreamMisc);
+  SampleCloud cl;
+  if (precipHour) {
+    cl.total = 10;
+    cl.low = 10;
+    cl.forms = shower ? "CB" : "NS";
+    cl.lowForm = cl.forms;
+    cl.lowBase = (shower ? 500 : 600) + 50 * static_cast<int>(3 + 3 * HashSigned(noise, 7 * n + 1));
+    return cl;
+  }
+  const double cover = Clamp(Param(&DayParams::cloud, x) +
+                                 0.12 * std::sin(2 * kPi * (clock - 9.0) / 24.0) +
+                                 0.12 * HashSigned(noise, 7 * n + 2),
+                             0.0, 1.0);
+  const double lowShare = Param(&DayParams::lowShare, x);
+  if (cover > 0.96 && lowShare < 0.35) {
+    cl.total = 10;
+    cl.forms = "CS";
+    return cl;
+  }
+  cl.total = std::min(9, static_cast<int>(std::lround(cover * 10.0)));
+  if (cl.total == 0) return cl;
+  cl.low = static_cast<int>(std::lround(cl.total * lowShare));
+  const int middle = cl.total - cl.low;
+  const bool convective = month_ >= 5 && month_ <= 9 && clock >= 10 && clock <= 17;
+  const std::string lowForm = convective && cl.low <= 6 ? "CU" : "SC";
+  const std::string highForm = middle >= 4 ? "AC" : "CI";
+  if (cl.low == 0)
+    cl.forms = highForm;
+  else if (middle == 0)
+    cl.forms = lowForm;
+  else if (cl.low >= middle)
+    cl.forms = lowForm + " " + highForm;
+  else
+    cl.forms = highForm + " " + lowForm;
+  if (cl.low > 0) cl.lowForm = lowForm;
+  if (cl.low > 0)
+    cl.lowBase = (lowForm == "CU" ? 1200 : 1500) +
+                 100 * static_cast<int>(std::lround(6 + 5 * HashSigned(noise, 7 * n + 3)));
+  return cl;
+}
+
+// Cloud observation of every hour of the month and the cloud cover (0..1)
+// of every node.
+void SampleWeather::BuildCloudNodes() {
+  for (int n = nodeLo_; n <= nodeHi_; ++n) {
+    const NodeTime t = TimeOfNode(n);
+    const bool shower = t.wet && precip_[static_cast<size_t>(t.d)].convective;
+    const SampleCloud cl = CloudOfNode(n, t.x, t.clock, t.wet, shower);
+    if (t.d >= 1 && t.d <= days_) clouds_[static_cast<size_t>(t.d)][static_cast<size_t>(t.c)] = cl;
+    cloudNode_[t.i] = static_cast<float>(cl.total / 10.0);
+  }
+}
+
+// Wetness: 1 while it rains, some hours of it after the rain (wet ground,
+// moist air) and a little the hour before.
+void SampleWeather::BuildWetnessNodes() {
+  auto rainsAt = [&](int node) {
+    const int nd = FloorDiv(node - 1, 24) + 1;
+    return PrecipitationHour(nd, node - 24 * (nd - 1));
+  };
+  constexpr double kAfterRain[4] = {0.65, 0.4, 0.25, 0.15};
+  for (int n = nodeLo_; n <= nodeHi_; ++n) {
+    const NodeTime t = TimeOfNode(n);
+    double wetness = t.wet ? 1.0 : (rainsAt(n + 1) ? 0.4 : 0.0);
+    for (int back = 1; back <= 4 && wetness < 1.0; ++back)
+      if (rainsAt(n - back)) wetness = std::max(wetness, kAfterRain[back - 1]);
+    precipNode_[t.i] = static_cast<float>(wetness);
+  }
+}
+
+// Air temperature and dew point, which depend on each other in the rain.
+// Returns the air temperature of each node at full precision for the
+// station pressure.
+std::vector<double> SampleWeather::BuildTemperatureAndDewPointNodes() {
+  const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
+  const int doy0 = DayOfYear(year_, month_);
   // In a fog the air is close to saturation, from the hour before it forms
   // to the hour after it lifts.
   std::vector<char> foggy(count, 0);
@@ -442,92 +403,16 @@ void SampleWeather::BuildNodes() {
       for (int c = f.start / 60; c <= (f.end + 59) / 60; ++c)
         foggy[static_cast<size_t>(NodeIndex(d, c))] = 1;
 
-  // Interpolates a day parameter at calendar time x (days; k + 0.5 is noon).
-  auto param = [&](double DayParams::*field, double x) {
-    const int k = static_cast<int>(std::floor(x - 0.5));
-    const double f = x - 0.5 - k;
-    const auto at = [&](int kk) {
-      kk = std::clamp(kk, -kPad, days_ + kPad);
-      return dayParams_[static_cast<size_t>(kk + kPad)].*field;
-    };
-    return at(k) * (1 - f) + at(k + 1) * f;
-  };
-
-  // Cloud observation of node n (hour index within its observation day).
-  // A shower falls from cumulonimbus, other precipitation from
-  // nimbostratus; both cover the sky.
-  auto cloudAt = [&](int n, double x, double clock, bool precipHour, bool shower) {
-    SampleCloud cl;
-    if (precipHour) {
-      cl.total = 10;
-      cl.low = 10;
-      cl.forms = shower ? "CB" : "NS";
-      cl.lowForm = cl.forms;
-      cl.lowBase = (shower ? 500 : 600) + 50 * static_cast<int>(3 + 3 * HashSigned(noise, 7 * n + 1));
-      return cl;
-    }
-    const double cover = Clamp(param(&DayParams::cloud, x) +
-                                   0.12 * std::sin(2 * kPi * (clock - 9.0) / 24.0) +
-                                   0.12 * HashSigned(noise, 7 * n + 2),
-                               0.0, 1.0);
-    const double lowShare = param(&DayParams::lowShare, x);
-    if (cover > 0.96 && lowShare < 0.35) {
-      cl.total = 10;
-      cl.forms = "CS";
-      return cl;
-    }
-    cl.total = std::min(9, static_cast<int>(std::lround(cover * 10.0)));
-    if (cl.total == 0) return cl;
-    cl.low = static_cast<int>(std::lround(cl.total * lowShare));
-    const int middle = cl.total - cl.low;
-    const bool convective = month_ >= 5 && month_ <= 9 && clock >= 10 && clock <= 17;
-    const std::string lowForm = convective && cl.low <= 6 ? "CU" : "SC";
-    const std::string highForm = middle >= 4 ? "AC" : "CI";
-    if (cl.low == 0)
-      cl.forms = highForm;
-    else if (middle == 0)
-      cl.forms = lowForm;
-    else if (cl.low >= middle)
-      cl.forms = lowForm + " " + highForm;
-    else
-      cl.forms = highForm + " " + lowForm;
-    if (cl.low > 0) cl.lowForm = lowForm;
-    if (cl.low > 0)
-      cl.lowBase = (lowForm == "CU" ? 1200 : 1500) +
-                   100 * static_cast<int>(std::lround(6 + 5 * HashSigned(noise, 7 * n + 3)));
-    return cl;
-  };
-
+  std::vector<double> air(count);
   for (int n = nodeLo_; n <= nodeHi_; ++n) {
-    const size_t i = static_cast<size_t>(n - nodeLo_);
-    const int clockAbs = 60 * n + 1200;  // minutes since 00:00 of calendar day 0
-    const int k = FloorDiv(clockAbs, 1440);
-    const double clock = (clockAbs - 1440 * k) / 60.0;
-    const double x = k + clock / 24.0;
-    const int d = FloorDiv(n - 1, 24) + 1;
-    const int c = n - 24 * (d - 1);
-    const bool inMonth = d >= 1 && d <= days_;
-    const bool wet = PrecipitationHour(d, c);
-    const SampleCloud cl = cloudAt(n, x, clock, wet, wet && precip_[static_cast<size_t>(d)].convective);
-    if (inMonth) clouds_[static_cast<size_t>(d)][static_cast<size_t>(c)] = cl;
-    cloudNode_[i] = static_cast<float>(cl.total / 10.0);
-    // Wetness: 1 while it rains, some hours of it after the rain (wet
-    // ground, moist air) and a little the hour before.
-    auto rainsAt = [&](int node) {
-      const int nd = FloorDiv(node - 1, 24) + 1;
-      return PrecipitationHour(nd, node - 24 * (nd - 1));
-    };
-    double wetness = wet ? 1.0 : (rainsAt(n + 1) ? 0.4 : 0.0);
-    constexpr double kAfterRain[4] = {0.65, 0.4, 0.25, 0.15};
-    for (int back = 1; back <= 4 && wetness < 1.0; ++back)
-      if (rainsAt(n - back)) wetness = std::max(wetness, kAfterRain[back - 1]);
-    precipNode_[i] = static_cast<float>(wetness);
-
+    const NodeTime nt = TimeOfNode(n);
+    const size_t i = nt.i;
+    const double x = nt.x, clock = nt.clock;
     const double doy = doy0 + x - 1.0;
-    const double meanT = param(&DayParams::meanT, x);
-    const double range = param(&DayParams::range, x) * (1.15 - 0.3 * cloudNode_[i]);
+    const double meanT = Param(&DayParams::meanT, x);
+    const double range = Param(&DayParams::range, x) * (1.15 - 0.3 * cloudNode_[i]);
     double t = meanT + range / 2.0 * DiurnalShape(clock);
-    double td = meanT - param(&DayParams::depression, x) + 0.4 * DiurnalShape(clock);
+    double td = meanT - Param(&DayParams::depression, x) + 0.4 * DiurnalShape(clock);
     // Rain cools the air, warm dry air the most, and brings it close to
     // saturation; dry air gains less.
     t -= precipNode_[i] * std::min(3.0, 1.2 + 0.3 * std::max(0.0, t - td - 3.0));
@@ -538,7 +423,7 @@ void SampleWeather::BuildNodes() {
     if (td > ceiling - 2.0) td = ceiling - 2.0 + 2.0 * (1.0 - std::exp(-(td - ceiling + 2.0) / 2.0));
     td = std::min(td, t - 0.3);
     if (foggy[i]) td = std::max(td, t - 0.6);
-    if (wet) {
+    if (nt.wet) {
       // Falling precipitation keeps the air moist (57 % at least): the dew
       // point rises up to the season's ceiling, and air still too dry is
       // cooled further.
@@ -548,36 +433,67 @@ void SampleWeather::BuildNodes() {
     }
     nodes_[static_cast<size_t>(Series::Temperature)][i] = static_cast<float>(t);
     nodes_[static_cast<size_t>(Series::DewPoint)][i] = static_cast<float>(td);
+    air[i] = t;
+  }
+  return air;
+}
 
-    const double slp = ClimateOf(doy, elevation_).slp + param(&DayParams::slpAnomaly, x) +
-                       0.8 * std::cos(2 * kPi * (clock - 10.0) / 12.0);
-    const double baro = Elevation(station_.BaroElevation);
+// Station pressure: the season's sea-level pressure with the day's anomaly
+// and the half-daily wave, reduced to the barometer's elevation through the
+// air temperature.
+void SampleWeather::BuildPressureNodes(const std::vector<double>& airTemperature) {
+  const int doy0 = DayOfYear(year_, month_);
+  const double baro = Elevation(station_.BaroElevation);
+  for (int n = nodeLo_; n <= nodeHi_; ++n) {
+    const NodeTime nt = TimeOfNode(n);
+    const double doy = doy0 + nt.x - 1.0;
+    const double t = airTemperature[nt.i];
+    const double slp = ClimateOf(doy, elevation_).slp + Param(&DayParams::slpAnomaly, nt.x) +
+                       0.8 * std::cos(2 * kPi * (nt.clock - 10.0) / 12.0);
     const double station = slp * std::exp(-baro / (29.27 * (t + 273.15 + 0.00325 * baro)));
-    nodes_[static_cast<size_t>(Series::Pressure)][i] = static_cast<float>(station);
+    nodes_[static_cast<size_t>(Series::Pressure)][nt.i] = static_cast<float>(station);
+  }
+}
 
-    double wind = param(&DayParams::wind, x) *
+// Wind speed (stronger by day) and direction (turning a little over the day).
+void SampleWeather::BuildWindNodes() {
+  const uint64_t noise = StreamSeed(seed_, station_, year_, month_, kStreamMisc);
+  for (int n = nodeLo_; n <= nodeHi_; ++n) {
+    const NodeTime nt = TimeOfNode(n);
+    const double clock = nt.clock;
+    double wind = Param(&DayParams::wind, nt.x) *
                   (0.75 + 0.35 * std::max(0.0, DiurnalShape(clock)) +
                    0.12 * HashSigned(noise, 7 * n + 4));
     wind = Clamp(wind, 0.8, 11.0);
-    double dir = param(&DayParams::windDir, x) + 20.0 * std::sin(2 * kPi * clock / 24.0);
+    nodes_[static_cast<size_t>(Series::WindSpeed)][nt.i] = static_cast<float>(wind);
+  }
+  for (int n = nodeLo_; n <= nodeHi_; ++n) {
+    const NodeTime nt = TimeOfNode(n);
+    double dir = Param(&DayParams::windDir, nt.x) + 20.0 * std::sin(2 * kPi * nt.clock / 24.0);
     dir = std::fmod(std::fmod(dir, 360.0) + 360.0, 360.0);
-    nodes_[static_cast<size_t>(Series::WindSpeed)][i] = static_cast<float>(wind);
-    nodes_[static_cast<size_t>(Series::WindDir)][i] = static_cast<float>(dir);
+    nodes_[static_cast<size_t>(Series::WindDir)][nt.i] = static_cast<float>(dir);
+  }
+}
 
-    // Visibility: clean air far, haze and precipitation near; a little
-    // lower in the morning.
-    const double haze = param(&DayParams::haze, x);
-    const double depression = param(&DayParams::depression, x);
+// Visibility: clean air far, haze and precipitation near; a little lower in
+// the morning.
+void SampleWeather::BuildVisibilityNodes() {
+  for (int n = nodeLo_; n <= nodeHi_; ++n) {
+    const NodeTime nt = TimeOfNode(n);
+    const double haze = Param(&DayParams::haze, nt.x);
+    const double depression = Param(&DayParams::depression, nt.x);
     double vis = (haze > 0 ? 9000.0 * (1.0 - haze) + 1500.0
                            : 12000.0 + 2000.0 * std::min(depression, 9.0)) *
-                 (1.0 - 0.12 * std::max(0.0, -DiurnalShape(clock)));
-    if (wet) vis *= 0.45;
-    nodes_[static_cast<size_t>(Series::Visibility)][i] =
+                 (1.0 - 0.12 * std::max(0.0, -DiurnalShape(nt.clock)));
+    if (nt.wet) vis *= 0.45;
+    nodes_[static_cast<size_t>(Series::Visibility)][nt.i] =
         static_cast<float>(Clamp(vis, 1800.0, 30000.0));
   }
+}
 
-  // Snow cover at the 08 h observation: fresh snow from the events (snow
-  // when the event is cold), settling and melting with the day's warmth.
+// Snow cover at the 08 h observation: fresh snow from the events (snow when
+// the event is cold), settling and melting with the day's warmth.
+void SampleWeather::BuildSnowCover() {
   snowDepth_.assign(static_cast<size_t>(days_ + 2), 0);
   double depth = 0;
   double snowSinceMorning = 0;
@@ -608,20 +524,24 @@ void SampleWeather::BuildNodes() {
     const bool covered = snowDepth_[static_cast<size_t>(d)] >= 1;
     for (int c = 1; c <= 24; ++c) snowNode_[static_cast<size_t>(NodeIndex(d, c))] = covered;
   }
+}
 
-  // Ground and grass surface: the air temperature plus solar heating by day
-  // and radiative cooling, both weaker under cloud; a snow cover keeps the
-  // surface below freezing and takes most of the sun's heat.
-  //
-  // The surface goes on losing heat until the sun is well up: the cooling
-  // fades only while the sun climbs from the horizon to about 17 degrees
-  // (and sets in again as it sinks below that in the evening), so the
-  // surface is coldest around sunrise, not an hour before it. The surface's
-  // own heat capacity then evens the departure from the air temperature
-  // out over a few hours, so that a change of cloud, a shower or the
-  // sunrise shows as a bend of the curve and not as a jump of one hour.
+// Ground and grass surface: the air temperature plus solar heating by day
+// and radiative cooling, both weaker under cloud; a snow cover keeps the
+// surface below freezing and takes most of the sun's heat.
+//
+// The surface goes on losing heat until the sun is well up: the cooling
+// fades only while the sun climbs from the horizon to about 17 degrees (and
+// sets in again as it sinks below that in the evening), so the surface is
+// coldest around sunrise, not an hour before it. The surface's own heat
+// capacity then evens the departure from the air temperature out over a
+// few hours, so that a change of cloud, a shower or the sunrise shows as a
+// bend of the curve and not as a jump of one hour.
+void SampleWeather::BuildSurfaceNodes() {
+  const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
+  const int doy0 = DayOfYear(year_, month_);
   const double heatingMax = 13.0 + 8.0 * ClimateOf(doy0 + days_ / 2, elevation_).summer;
-  std::vector<double> surfaceOffset(count), grassOffset(count), snowCover(count);
+  std::vector<double> heating(count), cooling(count), snowCover(count);
   // Snow cover is known per observation day (the depth at 08 h); the
   // surface feels it come and go over half a day, not at 20 h at once.
   constexpr int kSnowSpan = 6;
@@ -639,18 +559,16 @@ void SampleWeather::BuildNodes() {
   int dateK = 0;
   bool haveDate = false;
   for (int n = nodeLo_; n <= nodeHi_; ++n) {
-    const size_t i = static_cast<size_t>(n - nodeLo_);
-    const int clockAbs = 60 * n + 1200;
-    const int k = FloorDiv(clockAbs, 1440);
-    const int hour = (clockAbs - 1440 * k) / 60;
-    const double clock = hour;
-    if (!haveDate || k != dateK) {
-      date = CalendarDayOf(year_, month_, k);
-      dateK = k;
+    const NodeTime nt = TimeOfNode(n);
+    const size_t i = nt.i;
+    const double clock = nt.hour;
+    if (!haveDate || nt.k != dateK) {
+      date = CalendarDayOf(year_, month_, nt.k);
+      dateK = nt.k;
       haveDate = true;
     }
     const double solar = TrueSolarTime(date.yearText, date.monthText, date.dayText,
-                                       std::to_string(hour), station_.Longitude);
+                                       std::to_string(nt.hour), station_.Longitude);
     const double delta = SolarDeclination(date.year, date.dayNumber, lon_, clock) * kPi / 180.0;
     const double phi = lat_ * kPi / 180.0;
     const double sinH = std::sin(phi) * std::sin(delta) +
@@ -661,18 +579,29 @@ void SampleWeather::BuildNodes() {
     const double night =
         sinH <= 0 ? 1.0
                   : (sinH >= kCoolingEnds ? 0.0 : 0.5 * (1.0 + std::cos(kPi * sinH / kCoolingEnds)));
-    const double heating = heatingMax * day * (1.0 - 0.7 * cover) * (1.0 - 0.75 * snowCover[i]);
-    const double cooling = (1.0 + 3.0 * (1.0 - cover)) * night;
-    surfaceOffset[i] = heating - cooling;
-    grassOffset[i] = 0.55 * heating - 1.6 * cooling;
+    heating[i] = heatingMax * day * (1.0 - 0.7 * cover) * (1.0 - 0.75 * snowCover[i]);
+    cooling[i] = (1.0 + 3.0 * (1.0 - cover)) * night;
   }
+  // The grass surface gains about half the heat and loses more of it.
+  SurfaceSeries(Series::Surface, heating, 1.0, cooling, 1.0, snowCover);
+  SurfaceSeries(Series::Grass, heating, 0.55, cooling, 1.6, snowCover);
+}
+
+// One surface series: the air temperature plus the smoothed departure
+// gain * heating - loss * cooling, held below freezing under snow.
+void SampleWeather::SurfaceSeries(Series s, const std::vector<double>& heating, double gain,
+                                  const std::vector<double>& cooling, double loss,
+                                  const std::vector<double>& snowCover) {
+  const size_t count = heating.size();
+  std::vector<double> offset(count);
+  for (size_t i = 0; i < count; ++i) offset[i] = gain * heating[i] - loss * cooling[i];
   // Weights 1 2 3 2 1 over five hours.
-  auto smoothed = [&](const std::vector<double>& v, size_t i) {
+  auto smoothed = [&](size_t i) {
     constexpr double kWeights[5] = {1, 2, 3, 2, 1};
     double sum = 0;
     for (int j = -2; j <= 2; ++j) {
       const int at = std::clamp(static_cast<int>(i) + j, 0, static_cast<int>(count) - 1);
-      sum += kWeights[j + 2] * v[static_cast<size_t>(at)];
+      sum += kWeights[j + 2] * offset[static_cast<size_t>(at)];
     }
     return sum / 9.0;
   };
@@ -685,13 +614,10 @@ void SampleWeather::BuildNodes() {
   };
   for (size_t i = 0; i < count; ++i) {
     const double t = nodes_[static_cast<size_t>(Series::Temperature)][i];
-    double surface = t + smoothed(surfaceOffset, i);
-    double grass = t + smoothed(grassOffset, i);
+    double v = t + smoothed(i);
     const double snow = snowCover[i];
-    surface = (1.0 - snow) * surface + snow * underSnow(surface);
-    grass = (1.0 - snow) * grass + snow * underSnow(grass);
-    nodes_[static_cast<size_t>(Series::Surface)][i] = static_cast<float>(surface);
-    nodes_[static_cast<size_t>(Series::Grass)][i] = static_cast<float>(grass);
+    v = (1.0 - snow) * v + snow * underSnow(v);
+    nodes_[static_cast<size_t>(s)][i] = static_cast<float>(v);
   }
 }
 
@@ -892,8 +818,6 @@ void SampleWeather::BuildDaily() {
   smallPan_.assign(static_cast<size_t>(days_ + 1), 0);
   groundState_.assign(static_cast<size_t>(days_ + 1), 0);
   largePan_.assign(static_cast<size_t>(days_ + 1), {});
-  bare_.assign(static_cast<size_t>(days_ + 1), {});
-  timed_.assign(static_cast<size_t>(days_ + 1), {});
   const uint64_t noise = Mix(StreamSeed(seed_, station_, year_, month_, kStreamMisc), 11);
   for (int d = 1; d <= days_; ++d) {
     const size_t di = static_cast<size_t>(d);
@@ -946,49 +870,6 @@ void SampleWeather::BuildDaily() {
 
     // Ground state at 14 h: snow-covered, moist after precipitation, dry.
     groundState_[di] = snowDepth_[di] >= 1 ? 11 : (precip_[di].Has() ? 1 : 0);
-
-    // Phenomena without times.
-    const int cloud02 = Cloud(d, 6).total;
-    const int humidity08 = Humidity(d, 60 * 12);
-    std::vector<std::string>& bare = bare_[di];
-    if (groundMin >= 5 && cloud02 <= 5 && humidity08 >= 80 && airMin > 0) bare.push_back("01");
-    if ((groundMin <= -5 && cloud02 <= 5 && humidity08 >= 50) || groundMin < -240)
-      bare.push_back("02");
-    if (airMin <= -5 || groundMin < -240) bare.push_back("03");
-    const DayExtreme visMin = Min(Series::Visibility, d);
-    if (visMin.value < 10000) bare.push_back(Humidity(d, visMin.minute) >= 75 ? "10" : "05");
-    if (snowDepth_[di] >= 1) bare.push_back("16");
-    std::sort(bare.begin(), bare.end());
-
-    // Phenomena with times. The fog's minimum visibility is written in the
-    // period where the fog was thickest.
-    std::vector<SamplePhenomenon>& timed = timed_[di];
-    if (!fog_[di].empty()) {
-      SamplePhenomenon fog{"42", fog_[di], false};
-      size_t thickest = 0;
-      int lowest = 1 << 20;
-      for (size_t k = 0; k < fog.periods.size(); ++k) {
-        SamplePeriod& f = fog.periods[k];
-        for (int m = f.start + 1; m <= f.end; ++m) {
-          const int v = Tenths(Series::Visibility, d, m);
-          if (v < lowest) lowest = v, thickest = k;
-        }
-        f.visibility = -1;
-      }
-      fog.periods[thickest].visibility = lowest;
-      timed.push_back(std::move(fog));
-    }
-    const SamplePrecipitation& p = precip_[di];
-    if (p.Has()) {
-      const char* code = p.convective ? (p.snow ? "85" : "80") : (p.snow ? "70" : "60");
-      timed.push_back({code, {{p.start, p.end, -1, {}}}, p.intermittent});
-    }
-    if (!thunder_[di].empty()) timed.push_back({"17", thunder_[di], false});
-    if (gale_[di].end > 0) timed.push_back({"15", {gale_[di]}, false});
-    std::stable_sort(timed.begin(), timed.end(),
-                     [](const SamplePhenomenon& a, const SamplePhenomenon& b) {
-                       return a.periods.front().start < b.periods.front().start;
-                     });
   }
 }
 
@@ -1067,38 +948,6 @@ int SampleWeather::Soil(int depthCm, int d, int c) const {
 int SampleWeather::ClockOfMinute(int m) {
   const int clock = (1200 + m) % 1440;
   return (clock / 60) * 100 + clock % 60;
-}
-
-std::string SampleWeather::PhenomenonTime(int m, bool end) {
-  int hhmm = ClockOfMinute(m);
-  if (end && hhmm == 0) hhmm = 2400;
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%04d", hhmm);
-  return buf;
-}
-
-std::string SampleWeather::WeatherText(int d) const {
-  std::string text;
-  for (const std::string& code : bare_[static_cast<size_t>(d)]) text += code + ",";
-  const char joiner = station_.DataCollection == "人工" ? '-' : ':';
-  for (const SamplePhenomenon& ph : timed_[static_cast<size_t>(d)]) {
-    text += ph.code;
-    char separator = ' ';
-    for (const SamplePeriod& p : ph.periods) {
-      text += separator;
-      separator = '\'';
-      text += PhenomenonTime(p.start, false);
-      if (p.visibility >= 0) text += "[" + std::to_string(p.visibility) + "]";
-      text += ph.dotted ? "..." : "-";
-      text += PhenomenonTime(p.end, true);
-      for (size_t k = 0; k < p.directions.size(); ++k) {
-        text += k == 0 ? ';' : joiner;
-        text += p.directions[k];
-      }
-    }
-    text += ',';
-  }
-  return text + ".";
 }
 
 }  // namespace kelvane::sample

@@ -178,14 +178,44 @@ class SampleWeather {
   static std::string PhenomenonTime(int m, bool end);
 
  private:
+  // Time of hourly node n (hours after 20:00 of observation day 0).
+  struct NodeTime {
+    size_t i = 0;      // index into the node vectors
+    int k = 0;         // calendar day (0: the day before day 1 of the month)
+    int hour = 0;      // clock hour 0..23 of calendar day k
+    double clock = 0;  // the same as a number
+    double x = 0;      // calendar time in days (k + 0.5 is noon of day k)
+    int d = 0, c = 0;  // observation day and hourly column
+    bool wet = false;  // an hour of the day's precipitation
+  };
+  NodeTime TimeOfNode(int n) const;
+  // A day parameter interpolated between noons at calendar time x.
+  double Param(double detail::SampleDayParams::*field, double x) const;
+  // Cloud observation of node n.
+  SampleCloud CloudOfNode(int n, double x, double clock, bool precipHour, bool shower) const;
+
+  // The model is built in this order (sample_weather.cpp; the phenomena in
+  // sample_phenomena.cpp).
   void BuildDays(uint32_t seed);
   void PlanFog();
-  void PlanStorms();
   void BuildNodes();
+  void BuildCloudNodes();
+  void BuildWetnessNodes();
+  std::vector<double> BuildTemperatureAndDewPointNodes();
+  void BuildPressureNodes(const std::vector<double>& airTemperature);
+  void BuildWindNodes();
+  void BuildVisibilityNodes();
+  void BuildSnowCover();
+  void BuildSurfaceNodes();
+  void SurfaceSeries(Series s, const std::vector<double>& heating, double gain,
+                     const std::vector<double>& cooling, double loss,
+                     const std::vector<double>& snowCover);
+  void PlanStorms();
   void BuildMinutes(uint32_t seed);
   void BuildSoil();
   void BuildSun();
   void BuildDaily();
+  void BuildPhenomena();
 
   int NodeIndex(int d, int c) const { return 24 * (d - 1) + c - nodeLo_; }
   float Node(Series s, int n) const { return nodes_[static_cast<size_t>(s)][n - nodeLo_]; }
