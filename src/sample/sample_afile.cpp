@@ -61,18 +61,6 @@ std::string Digits(long v, int width) {
   return std::string(static_cast<size_t>(width) - s.size(), '0') + s;
 }
 
-// Width of record i (1-based) of a line holding `count` records of a block.
-// The segment table gives every width except the two exceptions of the
-// hourly humidity and visibility blocks (the time of the extreme, and the
-// wider records of an automatic visibility instrument).
-int RecordWidth(const BlockLayout& b, int count, int i, char visibilityFlag) {
-  if (!b.layout.empty()) return b.layout[static_cast<size_t>(i - 1)];
-  if (b.kind == BlockKind::Hourly && b.element == "相对湿度") return i == 14 ? 4 : 2;
-  if (b.kind == BlockKind::Hourly && b.element == "能见度")
-    return visibilityFlag == '1' ? (i == 14 && count == 14 ? 4 : 5) : 3;
-  return b.width;
-}
-
 std::string FormatCell(const Cell& c, const BlockLayout& b, int width) {
   switch (c.kind) {
     case Cell::Kind::Nothing:
@@ -358,7 +346,7 @@ class AFileWriter {
       lines_.push_back("=");
       return;
     }
-    const char visibilityFlag = flags_[8];
+    const bool instrumentVisibility = flags_[8] == '1';
     for (int d = 1; d <= days_; ++d) {
       const bool last = d == days_;
       if (block.kind == BlockKind::Weather) {
@@ -370,28 +358,8 @@ class AFileWriter {
       const std::vector<Cell> cells = DayCells(block, index, d);
       // Records per line, in order.
       std::vector<int> perLine;
-      switch (block.kind) {
-        case BlockKind::Hourly:
-          perLine = {block.count1, block.count2};
-          break;
-        case BlockKind::HourlyWind:
-          perLine.assign(4, block.count1);
-          break;
-        case BlockKind::Cloud:
-          if (block.count1 == 1)
-            perLine = {block.count2};
-          else
-            perLine.assign(block.layout.begin(), block.layout.end());
-          break;
-        case BlockKind::WireIcing:
-        case BlockKind::MaxWind:
-        case BlockKind::Sunshine:
-          perLine = {static_cast<int>(block.layout.size())};
-          break;
-        default:
-          perLine = {block.count1};
-          break;
-      }
+      for (int ln = 0; ln < afile::LinesPerDay(block); ++ln)
+        perLine.push_back(afile::RecordsPerLine(block, ln));
       int expected = 0;
       for (int n : perLine) expected += n;
       if (static_cast<int>(cells.size()) != expected)
@@ -406,7 +374,8 @@ class AFileWriter {
             line += cells[at].text + ",";
           } else {
             if (i > 1) line += ' ';
-            line += FormatCell(cells[at], block, RecordWidth(block, count, i, visibilityFlag));
+            const int width = afile::RecordWidth(block, i, instrumentVisibility);
+            line += FormatCell(cells[at], block, width);
           }
         }
         const bool lastLine = ln + 1 == perLine.size();
