@@ -69,7 +69,7 @@ std::string FormatNumber(double x);
 // Days of a month (28..31), leap years included; 0 for a month outside 1..12.
 int DaysInMonth(int year, int month);
 
-// ---- small text tests and cuts of the checks
+// ---- small helpers of the line-by-line checks
 
 inline bool EndsWith(std::string_view s, char c) { return !s.empty() && s.back() == c; }
 inline bool StartsWith(std::string_view s, char c) { return !s.empty() && s.front() == c; }
