@@ -71,8 +71,9 @@ std::string FormatCell(const Cell& c, const BlockLayout& b, int width) {
       break;
   }
   int v = c.value;
-  if (b.element == "相对湿度" && width == 2 && v >= 100) return "%%";
-  if (b.element == "本站气压" || b.element == "海平面气压") v %= 10000;
+  const AFileArray t = b.targets[0].array;
+  if (t == &AFileArrays::strU && width == 2 && v >= 100) return "%%";
+  if (t == &AFileArrays::strP || t == &AFileArrays::strP0) v %= 10000;
   if (v < 0) return "-" + Digits(-static_cast<long>(v), width - 1);
   return Digits(v, width);
 }
@@ -333,16 +334,15 @@ class AFileWriter {
     lines_.push_back(std::string(1, seg.letter) + code);
     const ModeLayout* mode = afile::FindMode(seg, code);
     if (!mode) return;
-    for (size_t b = 0; b < mode->blocks.size(); ++b)
-      WriteBlock(seg, mode->blocks[b], static_cast<int>(b));
+    for (const BlockLayout& block : mode->blocks) WriteBlock(block);
   }
 
-  void WriteBlock(const SegmentLayout& seg, const BlockLayout& block, int index) {
+  void WriteBlock(const BlockLayout& block) {
     if (block.kind == BlockKind::CrossMonth) {
       lines_.push_back(CrossMonthLine(st_, year_, month_, seed_));
       return;
     }
-    if (!Present(seg, block, index)) {
+    if (!Present(block)) {
       lines_.push_back("=");
       return;
     }
@@ -355,7 +355,7 @@ class AFileWriter {
         lines_.push_back(text);
         continue;
       }
-      const std::vector<Cell> cells = DayCells(block, index, d);
+      const std::vector<Cell> cells = DayCells(block, d);
       // Records per line, in order.
       std::vector<int> perLine;
       for (int ln = 0; ln < afile::LinesPerDay(block); ++ln)
@@ -389,13 +389,14 @@ class AFileWriter {
   }
 
   // Whether a block holds data this month (else it is written "=").
-  bool Present(const SegmentLayout& seg, const BlockLayout& block, int index) const {
-    const std::string_view e = block.element;
-    if (e == "湿球温度") return st_.WetBulbT != "0";
-    if (seg.letter == 'L' && index == 1) return st_.Evapgauge != "0" && w_.LargePanInUse();
-    if (e == "十分钟风") return st_.AutoWind != "0";
-    if (e == "最大极大风") return st_.AutoWind != "0" || st_.ExMaxWind != "0";
-    if (e == "地面状态") return st_.GroundEstate == "1";
+  bool Present(const BlockLayout& block) const {
+    using A = AFileArrays;
+    const AFileArray t = block.targets[0].array;
+    if (t == &A::strI) return st_.WetBulbT != "0";
+    if (t == &A::strLL) return st_.Evapgauge != "0" && w_.LargePanInUse();
+    if (t == &A::strZJFDFF) return st_.AutoWind != "0";
+    if (t == &A::strDYF) return st_.AutoWind != "0" || st_.ExMaxWind != "0";
+    if (t == &A::strGE) return st_.GroundEstate == "1";
     return true;
   }
 
@@ -502,8 +503,8 @@ class AFileWriter {
     return h;
   }
 
-  std::vector<Cell> HumidityCells(std::string_view element, int total, int d) {
-    if (element == "相对湿度") {
+  std::vector<Cell> HumidityCells(AFileArray t, int total, int d) {
+    if (t == &AFileArrays::strU) {
       const std::vector<int> columns = Columns(total);
       return ValueCells(
           total, [&](int c) { return Psychrometer(d, c).u; }, nullptr,
@@ -512,7 +513,7 @@ class AFileWriter {
     std::vector<Cell> cells;
     for (int c : Columns(total)) {
       const Humid& h = Psychrometer(d, c);
-      cells.push_back(element == "湿球温度" ? h.wet : Num(element == "水汽压" ? h.e : h.td));
+      cells.push_back(t == &AFileArrays::strI ? h.wet : Num(t == &AFileArrays::strE ? h.e : h.td));
     }
     return cells;
   }
@@ -556,24 +557,37 @@ class AFileWriter {
     return WindText(dir, speed);
   }
 
-  std::vector<Cell> DayCells(const BlockLayout& block, int index, int d) {
-    const std::string_view e = block.element;
+  // Depth in cm of a ground temperature array; 0 for any other.
+  static int DepthOf(AFileArray t) {
+    using A = AFileArrays;
+    constexpr std::pair<AFileArray, int> kDepths[] = {
+        {&A::strD5, 5},   {&A::strD10, 10}, {&A::strD15, 15},  {&A::strD20, 20},
+        {&A::strD40, 40}, {&A::strK8, 80},  {&A::strK16, 160}, {&A::strK32, 320}};
+    for (const auto& [array, depth] : kDepths)
+      if (array == t) return depth;
+    return 0;
+  }
+
+  std::vector<Cell> DayCells(const BlockLayout& block, int d) {
+    using A = AFileArrays;
+    const std::string_view e = block.element;  // for messages only
+    const AFileArray t = block.targets[0].array;
     const int n = block.kind == BlockKind::Hourly ? block.count1 + block.count2 : block.count1;
-    if (e == "本站气压") return SeriesCells(Series::Pressure, n, d);
-    if (e == "海平面气压") {
+    if (t == &A::strP) return SeriesCells(Series::Pressure, n, d);
+    if (t == &A::strP0) {
       std::vector<Cell> cells;
       for (int c : Columns(n)) cells.push_back(Num(SeaLevel(d, c)));
       return cells;
     }
-    if (e == "气温") return SeriesCells(Series::Temperature, n, d);
-    if (e == "地面温度") return SeriesCells(Series::Surface, n, d);
-    if (e == "草面温度") return SeriesCells(Series::Grass, n, d);
-    if (e == "湿球温度" || e == "露点温度" || e == "水汽压" || e == "相对湿度")
-      return HumidityCells(e, n, d);
-    if (e == "总云量" || e == "低云量") {
+    if (t == &A::strT) return SeriesCells(Series::Temperature, n, d);
+    if (t == &A::strD0) return SeriesCells(Series::Surface, n, d);
+    if (t == &A::strGLT) return SeriesCells(Series::Grass, n, d);
+    if (t == &A::strI || t == &A::strTD || t == &A::strE || t == &A::strU)
+      return HumidityCells(t, n, d);
+    if (t == &A::strNN || t == &A::strNL) {
       std::vector<Cell> cells;
       for (int c : Columns(n))
-        cells.push_back(Num(e == "总云量" ? w_.Cloud(d, c).total : w_.Cloud(d, c).low));
+        cells.push_back(Num(t == &A::strNN ? w_.Cloud(d, c).total : w_.Cloud(d, c).low));
       return cells;
     }
     if (block.kind == BlockKind::Cloud) {
@@ -582,14 +596,14 @@ class AFileWriter {
       std::vector<Cell> cells;
       for (int c : Columns(block.count1 == 1 ? block.count2 : 24)) {
         const SampleCloud& cl = w_.Cloud(d, c);
-        if (e == "云状")
+        if (t == &A::strCC)
           cells.push_back(TextCell(cl.forms));
         else
           cells.push_back(TextCell(cl.low > 0 ? cl.lowForm + std::to_string(cl.lowBase) : ""));
       }
       return cells;
     }
-    if (e == "能见度") {
+    if (t == &A::strV) {
       const bool metres = flags_[8] == '1';
       auto unit = [metres](int m) { return metres ? m : RoundHalfAway(m / 100.0); };
       return ValueCells(
@@ -600,12 +614,12 @@ class AFileWriter {
             return lo;
           });
     }
-    if (e == "定时降水量") {
+    if (t == &A::strR) {
       const FixedPrecipitation f = FixedAmounts(w_.Precip(d));
       if (n != 3) Unsupported(e);
       return {f.night, f.day, f.total};
     }
-    if (e == "小时降水量") {
+    if (t == &A::strZJRR) {
       std::vector<Cell> cells;
       const SamplePrecipitation& p = w_.Precip(d);
       for (int c = 1; c <= 24; ++c) {
@@ -614,8 +628,8 @@ class AFileWriter {
       }
       return cells;
     }
-    if (e == "蒸发量") {
-      if (index == 0 && n == 1) return {Num(w_.SmallPan(d))};
+    if (t == &A::strLE) return {Num(w_.SmallPan(d))};
+    if (t == &A::strLL) {
       int total = 0;
       std::vector<Cell> cells;
       for (int c = 1; c <= 24; ++c) {
@@ -625,11 +639,11 @@ class AFileWriter {
       if (n == 1 || n == 25) cells.push_back(Num(total));
       return cells;
     }
-    if (e == "积雪") {
+    if (t == &A::strZ) {
       const int depth = w_.SnowDepth(d);
       return {depth > 0 ? Num(depth) : NothingCell(), NothingCell()};
     }
-    if (e == "冻土深度") {
+    if (t == &A::strAA) {
       std::vector<Cell> cells;
       if (w_.FrozenLower(d) >= 0)
         cells = {Num(w_.FrozenUpper(d)), Num(w_.FrozenLower(d))};
@@ -638,21 +652,21 @@ class AFileWriter {
       while (static_cast<int>(cells.size()) < n) cells.push_back(NothingCell());
       return cells;
     }
-    if (e == "电线积冰") return std::vector<Cell>(block.layout.size(), NothingCell());
-    if (e == "定时风") {
+    if (t == &A::strG) return std::vector<Cell>(block.layout.size(), NothingCell());
+    if (t == &A::strFDFF) {
       std::vector<Cell> cells;
       for (int c : Columns(block.kind == BlockKind::HourlyWind ? 24 : n))
         cells.push_back(TextCell(FixedWind(d, c)));
       return cells;
     }
-    if (e == "十分钟风") {
+    if (t == &A::strZJFDFF) {
       std::vector<Cell> cells;
       for (int c = 1; c <= 24; ++c)
         cells.push_back(TextCell(WindText(w_.Hourly(Series::WindDir, d, c),
                                           w_.Hourly(Series::WindSpeed, d, c))));
       return cells;
     }
-    if (e == "最大极大风") {
+    if (t == &A::strDYF) {
       const DayExtreme mx = w_.Max(Series::WindSpeed, d);
       const DayExtreme gust = w_.Max(Series::Gust, d);
       return {TextCell(WindText(w_.Tenths(Series::WindDir, d, mx.minute), mx.value)),
@@ -660,16 +674,12 @@ class AFileWriter {
               TextCell(WindText(w_.Tenths(Series::WindDir, d, gust.minute), gust.value)),
               Num(gust.hhmm)};
     }
-    if (e == "深层地温" && block.kind == BlockKind::DeepGround && n == 3)
+    if (block.kind == BlockKind::DeepGround && n == 3)
       return {Num(w_.Soil(80, d, 18)), Num(w_.Soil(160, d, 18)), Num(w_.Soil(320, d, 18))};
-    if (e.find("cm") != std::string_view::npos) {
-      const int depth = static_cast<int>(LeadingInteger(e));
-      if (depth != 5 && depth != 10 && depth != 15 && depth != 20 && depth != 40 && depth != 80 &&
-          depth != 160 && depth != 320)
-        Unsupported(e);
+    if (const int depth = DepthOf(t); depth > 0 && block.targets[1].array == nullptr) {
       return ValueCells(n, [&](int c) { return w_.Soil(depth, d, c); }, nullptr, nullptr);
     }
-    if (e == "日照时数") {
+    if (t == &A::strZJSS) {
       int total = 0;
       for (int j = 1; j <= 24; ++j) total += w_.Sunshine(d, j);
       if (block.kind != BlockKind::Sunshine) return {Num(total)};
@@ -686,7 +696,7 @@ class AFileWriter {
       cells.push_back(Num(total));
       return cells;
     }
-    if (e == "地面状态") return {Num(w_.GroundState(d))};
+    if (t == &A::strGE) return {Num(w_.GroundState(d))};
     Unsupported(e);
   }
 
@@ -699,7 +709,7 @@ class AFileWriter {
     for (size_t b = 0; b < mode->blocks.size(); ++b) {
       const BlockLayout& block = mode->blocks[b];
       if (block.qcCodes == 0) continue;
-      if (!Present(seg, block, static_cast<int>(b))) {
+      if (!Present(block)) {
         lines_.push_back("=");
         continue;
       }
