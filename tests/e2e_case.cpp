@@ -377,7 +377,6 @@ std::string ParseCase(std::string_view text, Case* out) {
                 "' (keys: start, replace record, replace line, remove line, exit, usable, expect)");
     }
   }
-  lineNo = 0;
   if (out->start.empty()) return "no 'start:' (the sample file the case starts from)";
   if (out->exitStatus < 0) return "no 'exit:' (the exit status the check must end with)";
   if (!expectSeen) return "no 'expect:' (the findings, or 'expect: no findings')";

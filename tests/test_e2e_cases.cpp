@@ -59,11 +59,12 @@ std::vector<CaseFile> ListCaseFiles() {
   for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
     const fs::path& p = it->path();
     const std::string file = p.filename().string();
+    std::error_code kindError;
     if (file.starts_with(".")) {
-      if (it->is_directory()) it.disable_recursion_pending();
+      if (it->is_directory(kindError)) it.disable_recursion_pending();
       continue;
     }
-    if (!it->is_regular_file() || file == "README.md") continue;
+    if (!it->is_regular_file(kindError) || file == "README.md") continue;
     std::string relative = p.lexically_relative(root).generic_string();
     CaseFile c{"", p.string(), ""};
     if (p.extension() == ".case") {
