@@ -40,14 +40,12 @@ std::string WithSeparator(std::string dir) {
   return dir;
 }
 
-void CheckAFile(const std::string& path, const CheckOptions& opt, FileResult& r) {
+void CheckAFile(KelvaneA& a, const std::string& path, const CheckOptions& opt, FileResult& r) {
   // The file is read and decoded once; the format check and the decoder
   // walk the same lines.
   DataFile file;
   r.status = file.Open(path);
   if (!r.status.ok()) return;
-  KelvaneA a;
-  if (opt.warn) a.SetWarningCallback(opt.warn);
   VariantArray para = VariantArray::Vector(1, 52);
   StringArray cls = StringArray::Vector(1, 20);
   StringArray list;
@@ -74,7 +72,18 @@ void CheckAFile(const std::string& path, const CheckOptions& opt, FileResult& r)
 
 }  // namespace
 
-FileResult CheckFile(const std::string& path, const CheckOptions& options) {
+struct Checker::Instances {
+  KelvaneA a;
+};
+
+Checker::Checker(CheckOptions options)
+    : opt_(std::move(options)), in_(std::make_unique<Instances>()) {
+  if (opt_.warn) in_->a.SetWarningCallback(opt_.warn);
+}
+
+Checker::~Checker() = default;
+
+FileResult Checker::Check(const std::string& path) {
   FileResult r;
   r.file = path;
   r.kind = FileKind(path);
@@ -82,7 +91,7 @@ FileResult CheckFile(const std::string& path, const CheckOptions& options) {
     switch (r.kind) {
       case 'A':
         r.checked = true;
-        CheckAFile(path, options, r);
+        CheckAFile(in_->a, path, opt_, r);
         break;
       default:
         r.checked = false;
@@ -94,6 +103,10 @@ FileResult CheckFile(const std::string& path, const CheckOptions& options) {
     r.status = Status(kErrInternal, e.what());
   }
   return r;
+}
+
+FileResult CheckFile(const std::string& path, const CheckOptions& options) {
+  return Checker(options).Check(path);
 }
 
 }  // namespace kelvane::host

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,27 @@ struct CheckOptions {
 // Kind letter of a data file: the first letter of its file name, upper-cased.
 char FileKind(const std::string& path);
 
-// Checks one file. Never throws.
+// Checks files one after the other with one component instance per file
+// kind, reused across files (an instance keeps its rule sets and station
+// rows for the next file of the same station and month; the findings are
+// those of a fresh instance). One Checker serves one thread.
+class Checker {
+ public:
+  explicit Checker(CheckOptions options);
+  ~Checker();
+  Checker(const Checker&) = delete;
+  Checker& operator=(const Checker&) = delete;
+
+  // Checks one file. Never throws.
+  FileResult Check(const std::string& path);
+
+ private:
+  struct Instances;
+  CheckOptions opt_;
+  std::unique_ptr<Instances> in_;
+};
+
+// Checks one file with fresh instances. Never throws.
 FileResult CheckFile(const std::string& path, const CheckOptions& options);
 
 // Reads a result list (columns 1..7, rows 0..n) into findings.
