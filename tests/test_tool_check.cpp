@@ -88,8 +88,11 @@ TEST_F(ToolCheckTest, ExitStatus) {
   auto j = nlohmann::json::parse(missing.out);
   EXPECT_EQ(j[0]["status"], "error");
   EXPECT_FALSE(j[0]["error"].get<std::string>().empty());
-  // Files of another kind are skipped and do not change the status.
+  // Files of another kind are skipped and do not change the status; a path
+  // that does not exist at all is an error status.
+  { std::ofstream((*dir_ / "Xnotes.txt").string()) << "notes\n"; }
   EXPECT_EQ(Tool("check " + Sys() + " " + Good() + " " + (*dir_ / "Xnotes.txt").string()).status, 0);
+  EXPECT_EQ(Tool("check " + Sys() + " " + Good() + " " + (*dir_ / "Ynotes.txt").string()).status, 2);
 }
 
 TEST_F(ToolCheckTest, ParallelJobsKeepTheOrderAndTheResults) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "commands.h"
@@ -10,6 +11,7 @@
 #include "common/error.h"
 #include "display.h"
 #include "sample/sample_afile.h"
+#include "sample/sample_corpus.h"
 #include "sample/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
@@ -91,15 +93,42 @@ void AddDbCommand(CLI::App& app, int* exitCode) {
 }
 
 void AddSampleCommand(CLI::App& app, int* exitCode) {
-  auto* cmd = app.add_subcommand("sample", "Write a sample system directory with sample station files");
-  static std::string out_store; auto* out = &out_store;
-  cmd->add_option("--out", *out, "directory to write")->required();
-  cmd->callback([=] {
+  auto* cmd = app.add_subcommand(
+      "sample", "Write a sample system directory with sample station files, or a corpus of them");
+  struct SampleArgs {
+    std::string out;
+    int stations = 0;  // 0: the three sample stations, two months each
+    int months = 12;
+    uint32_t seed = 1;
+    unsigned jobs = 0;
+  };
+  static SampleArgs args;
+  cmd->add_option("--out", args.out, "directory to write")->required();
+  cmd->add_option("--stations", args.stations,
+                  "write a corpus of this many stations (their types in turn) instead")
+      ->check(CLI::Range(1, 99999));
+  cmd->add_option("--months", args.months, "corpus: consecutive months from January 2011")
+      ->check(CLI::Range(1, 1200));
+  cmd->add_option("--seed", args.seed, "corpus: seed of the sample weather");
+  cmd->add_option("-j,--jobs", args.jobs, "corpus: stations written in parallel");
+  cmd->callback([exitCode] {
     try {
-      sample::WriteSampleSystemDirectory(*out);
-      std::printf("sample system directory written to %s\n", out->c_str());
+      if (args.stations > 0) {
+        const unsigned jobs =
+            args.jobs > 0 ? args.jobs : std::max(1u, std::thread::hardware_concurrency());
+        const sample::CorpusFiles files =
+            sample::WriteSampleCorpus(args.out, args.stations, args.months, args.seed, jobs);
+        std::printf("sample corpus written to %s: %d stations, %d months, %zu data files, %zu "
+                    "minute data files\n",
+                    args.out.c_str(), args.stations, args.months, files.data.size(),
+                    files.minute.size());
+        *exitCode = kExitOk;
+        return;
+      }
+      sample::WriteSampleSystemDirectory(args.out);
+      std::printf("sample system directory written to %s\n", args.out.c_str());
       std::vector<std::string> minuteFiles;
-      for (const std::string& path : sample::WriteSampleStationFiles(*out, &minuteFiles))
+      for (const std::string& path : sample::WriteSampleStationFiles(args.out, &minuteFiles))
         std::printf("sample data file written: %s\n", path.c_str());
       for (const std::string& path : minuteFiles)
         std::printf("sample minute data file written: %s\n", path.c_str());

@@ -365,13 +365,13 @@ std::string Numbered(const char* prefix, int n, int width) {
   return buf;
 }
 
-void WriteStationTable(Writer& w) {
+void WriteStationTable(Writer& w, const std::vector<SampleStation>& stations) {
   const auto& columns = StationParameterColumns();
   std::vector<std::pair<std::string, const char*>> defs;
   for (const StationColumn& c : columns)
     defs.emplace_back(c.name, c.kind == ColumnKind::Text ? "TEXT" : "INTEGER");
   w.CreateTable("tabStationParameter", defs);
-  for (const SampleStation& s : SampleStations()) {
+  for (const SampleStation& s : stations) {
     for (size_t i = 0; i < columns.size(); ++i) {
       const int col = static_cast<int>(i) + 1;
       const std::string& v = s.*(columns[i].field);
@@ -473,12 +473,17 @@ int PossibleDirectRadiation(int latitude, int month) {
 }
 
 void WriteSampleSystemDirectory(const std::string& dir) {
+  WriteSampleSystemDirectory(dir, SampleStations());
+}
+
+void WriteSampleSystemDirectory(const std::string& dir,
+                                const std::vector<SampleStation>& stations) {
   const fs::path root(dir);
   const fs::path sysconfig = root / "Sysconfig";
   MakeDirectory(sysconfig);
 
-  WriteDatabase(sysconfig / "SysLib.mdb", [](Writer& w) {
-    WriteStationTable(w);
+  WriteDatabase(sysconfig / "SysLib.mdb", [&stations](Writer& w) {
+    WriteStationTable(w, stations);
     WriteRuleTable(w, "tabAuditingRuleLib1", "Rule", 3, 1, 66, kAuditRules);
     WriteRuleTable(w, "tabAuditingRuleLib2", "Rule", 3, 67, 114, kAuditRules);
     WriteRuleTable(w, "tabRAuditingData", "RValue", 2, 1, 42, kRadiationRules);

@@ -12,6 +12,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "sample/sample_stations.h"
 
 namespace kelvane::sample {
 
@@ -19,6 +22,9 @@ namespace kelvane::sample {
 // existing files. Raises kelvane::Error when a directory cannot be created
 // or a file cannot be written.
 void WriteSampleSystemDirectory(const std::string& dir);
+// The same with the given stations in tabStationParameter.
+void WriteSampleSystemDirectory(const std::string& dir,
+                                const std::vector<SampleStation>& stations);
 
 // The default ("99999") rule set as stored: entry 1..114 of the A-file
 // rule library, and column 1..42 of tabRAuditingData. A monthly value is a
