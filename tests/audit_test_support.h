@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -68,6 +69,34 @@ inline StringArray Filled(long days, long columns, const std::string& text) {
   for (long d = 1; d <= days; ++d)
     for (long c = 1; c <= columns; ++c) a(d, c) = text;
   return a;
+}
+
+// Minute data from hour lines: texts(day, column) scanned as the reader of
+// the minute data file scans its lines (days past 31 are left out).
+inline afile::audit::MinuteHours ScanHours(
+    const StringArray& texts,
+    afile::audit::MinuteValues reading = afile::audit::MinuteValues::AsWritten) {
+  afile::audit::MinuteHours hours;
+  hours.Reset();
+  const long days = std::min(texts.UBound(1), long{afile::audit::MinuteHours::kDays});
+  for (long d = 1; d <= days; ++d)
+    for (long c = 1; c <= afile::audit::MinuteHours::kHours; ++c)
+      if (const std::string* t = texts.Find(d, c))
+        hours.At(d, c) = afile::audit::ScanMinuteHour(*t, reading);
+  return hours;
+}
+
+// The minutes an hour's extreme occurs at, "02,04", in the order of the
+// clock ("00" first).
+inline std::string MinutesText(const afile::audit::MinuteExtreme& e) {
+  std::string s;
+  for (int m = 0; m < 100; ++m) {
+    const char mm[2] = {static_cast<char>('0' + m / 10), static_cast<char>('0' + m % 10)};
+    if (!e.At(std::string_view(mm, 2))) continue;
+    if (!s.empty()) s += ',';
+    s.append(mm, 2);
+  }
+  return s;
 }
 
 // The sample system directory and station files in a folder of their own.

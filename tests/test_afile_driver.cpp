@@ -265,13 +265,37 @@ TEST(JFileTest, ReadsTheThreeSections) {
   JFileData j;
   ReadJFile(path, 29, j);
   ASSERT_TRUE(j.ok);
-  // "," and "=" removed, trailing blanks cut.
-  EXPECT_EQ(j.pressure(1, 1), "11 ////");
-  EXPECT_EQ(j.pressure(1, 24), "2424 ////");
-  EXPECT_EQ(j.pressure(29, 24), "696696 ////");
-  EXPECT_EQ(j.temperature(1, 1), "");
-  EXPECT_EQ(j.humidity(2, 1), "2525 ////");
-  EXPECT_EQ(j.humidity(30, 1), "");
+  // Each hour scanned into its extremes: "," and "=" dropped ("24,24 ////="
+  // is 2424 at minute 01), station pressure with its thousands digit.
+  // (A minimum only counts values below 99999, a maximum values above
+  // -99999.)
+  struct Hour {
+    const MinuteHours& section;
+    long day, column;
+    double max, min;  // -1: no value
+  };
+  const Hour hours[] = {
+      {j.pressure, 1, 1, 11, 11},          {j.pressure, 1, 24, 12424, 12424},
+      {j.pressure, 29, 24, 696696, -1},    {j.temperature, 1, 1, -1, -1},
+      {j.humidity, 2, 1, 2525, 2525},      {j.humidity, 28, 24, 672672, -1},
+      {j.humidity, 30, 1, -1, -1},         {j.humidity, 31, 24, -1, -1},
+  };
+  for (const Hour& h : hours) {
+    SCOPED_TRACE(::testing::Message() << h.day << "/" << h.column << " " << h.max);
+    const HourExtremes* x = h.section.Find(h.day, h.column);
+    ASSERT_NE(x, nullptr);
+    for (const auto& [extreme, value] : {std::pair{&x->max, h.max}, std::pair{&x->min, h.min}}) {
+      EXPECT_EQ(extreme->Found(), value >= 0);
+      if (value < 0) continue;
+      EXPECT_EQ(extreme->value, value);
+      EXPECT_EQ(kelvane::testing::MinutesText(*extreme), "01");
+    }
+  }
+  // Outside the month's days and hours there is nothing.
+  EXPECT_EQ(j.pressure.Find(32, 1), nullptr);
+  EXPECT_EQ(j.pressure.Find(1, 25), nullptr);
+  EXPECT_EQ(j.pressure.Find(0, 1), nullptr);
+  EXPECT_EQ(JFileData().humidity.Find(1, 1), nullptr);
 }
 
 TEST(JFileTest, MalformedFilesAreNotUsable) {

@@ -434,7 +434,7 @@ std::string RunRelativeHumidity(const HumidityCase& c) {
   for (const auto& [at, text] : c.cells) u(at.first, at.second) = text;
   for (const auto& [at, text] : c.minutes) j(at.first, at.second) = text;
   Call call(WithMinuteData(c.jfileOk));
-  AuditRelativeHumidity(call.cx(), Grid(u), j, c.jfileOk);
+  AuditRelativeHumidity(call.cx(), Grid(u), kelvane::testing::ScanHours(j), c.jfileOk);
   return Show(call.list());
 }
 

@@ -15,6 +15,7 @@
 #include "afile/audit/toolkit.h"
 #include "audit_test_support.h"
 #include "common/pressure.h"
+#include "common/text.h"
 #include "host/decoder.h"
 #include "sample/sample_afile.h"
 #include "sample/sample_stations.h"
@@ -313,46 +314,78 @@ TEST(AuditHourlyElementTest, AbsurdNumbersAreFindingsNotFailures) {
 // ---------------------------------------------------------------------------
 // Minute data
 
+// An extreme as the tests write it: the value as a number text and the
+// minutes ("" when the hour has no value).
+std::string ExtremeText(const MinuteExtreme& e) {
+  return e.Found() ? FormatNumber(e.value) + " at " + kelvane::testing::MinutesText(e) : "";
+}
+
 TEST(MinuteExtremesTest, HourMaximumAndMinimum) {
   struct Case {
     const char* hour;
     MinuteValues reading;
-    const char *max, *maxMinutes, *min, *minMinutes;
+    const char *max, *min;
   };
   const Case cases[] = {
-      {"0253 0254 //// 0254 0250", MinuteValues::AsWritten, "254", "02,04", "250", "05"},
-      {"", MinuteValues::AsWritten, "", "", "", ""},
-      {"//// ////", MinuteValues::AsWritten, "", "", "", ""},
-      {"-012 -015 -012", MinuteValues::AsWritten, "-12", "01,03", "-15", "02"},
-      {"0100  0101", MinuteValues::AsWritten, "101", "03", "100", "01"},  // token 2 empty
-      {"%% 095 %%", MinuteValues::AsWritten, "95", "02", "95", "02"},
+      {"0253 0254 //// 0254 0250", MinuteValues::AsWritten, "254 at 02,04", "250 at 05"},
+      {"", MinuteValues::AsWritten, "", ""},
+      {"//// ////", MinuteValues::AsWritten, "", ""},
+      {"-012 -015 -012", MinuteValues::AsWritten, "-12 at 01,03", "-15 at 02"},
+      {"0100  0101", MinuteValues::AsWritten, "101 at 03", "100 at 01"},  // token 2 empty
+      {"%% 095 %%", MinuteValues::AsWritten, "95 at 02", "95 at 02"},
       // The thousands digit of station pressure.
-      {"9998 0002 9999", MinuteValues::StationPressure, "10002", "02", "9998", "01"},
-      {"10002 9998", MinuteValues::StationPressure, "10002", "01", "9998", "02"},
+      {"9998 0002 9999", MinuteValues::StationPressure, "10002 at 02", "9998 at 01"},
+      {"10002 9998", MinuteValues::StationPressure, "10002 at 01", "9998 at 02"},
+      // ... only for four digits without a sign.
+      {"+002 -002 4999 5000", MinuteValues::StationPressure, "14999 at 03", "-2 at 02"},
+      {"002 00002 0002", MinuteValues::StationPressure, "10002 at 03", "2 at 01,02"},
+      // "," and "=" are dropped before the line is split.
+      {"02,53 0254= =0,2,5,5", MinuteValues::StationPressure, "10255 at 03", "10253 at 01"},
+      {"0253 , 0250", MinuteValues::AsWritten, "253 at 01", "250 at 03"},
+      {"0253 0250 =  ", MinuteValues::AsWritten, "253 at 01", "250 at 02"},
+      // A leading blank moves the values one minute on.
+      {" 0253 0250", MinuteValues::AsWritten, "253 at 02", "250 at 03"},
+      // Tokens that are no plain number read as their leading number: a
+      // malformed one as 0, decimals as they are, a tab skipped.
+      {"0253 AB 0254", MinuteValues::AsWritten, "254 at 03", "0 at 02"},
+      {"0253 //1 -", MinuteValues::AsWritten, "253 at 01", "0 at 02,03"},
+      {"12.5 12.50 7x 0.5e3", MinuteValues::AsWritten, "12.5 at 01,02", "0.5 at 04"},
+      {"\t0253 0253\t", MinuteValues::StationPressure, "253 at 01,02", "253 at 01,02"},
+      // Values beyond the starting extremes never count.
+      {"-99999 99999", MinuteValues::AsWritten, "99999 at 02", "-99999 at 01"},
+      {"-99999", MinuteValues::AsWritten, "", "-99999 at 01"},
+      {"99999", MinuteValues::AsWritten, "99999 at 01", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.hour);
-    std::string value = "x", minutes = "x";
-    JHourMaximum(c.hour, value, minutes, c.reading);
-    EXPECT_EQ(value, c.max);
-    EXPECT_EQ(minutes, c.maxMinutes);
-    JHourMinimum(c.hour, value, minutes, c.reading);
-    EXPECT_EQ(value, c.min);
-    EXPECT_EQ(minutes, c.minMinutes);
+    const HourExtremes h = ScanMinuteHour(c.hour, c.reading);
+    EXPECT_EQ(ExtremeText(h.max), c.max);
+    EXPECT_EQ(ExtremeText(h.min), c.min);
   }
   // Token 60 is minute 00 of the next full hour; "%%" is 100 for the minimum.
   std::string hour;
   for (int k = 1; k <= 60; ++k) hour += (k == 1 ? "" : " ") + std::string(k == 60 ? "%%" : "099");
-  std::string value, minutes;
-  JHourMinimum(hour, value, minutes);
-  EXPECT_EQ(value, "99");
-  EXPECT_EQ(minutes.substr(0, 9), "01,02,03,");
-  EXPECT_EQ(minutes.size(), 59u * 3 - 1);
-  JHourMaximum(hour.substr(0, hour.size() - 2) + "100", value, minutes);
-  EXPECT_EQ(value, "100");
-  EXPECT_EQ(minutes, "00");
-  EXPECT_TRUE(MinuteListed("05,17,00", "00"));
-  EXPECT_FALSE(MinuteListed("05,17", "51"));
+  const HourExtremes h = ScanMinuteHour(hour);
+  EXPECT_EQ(h.min.value, 99);
+  EXPECT_EQ(kelvane::testing::MinutesText(h.min).substr(0, 9), "01,02,03,");
+  EXPECT_EQ(kelvane::testing::MinutesText(h.min).size(), 59u * 3 - 1);
+  EXPECT_FALSE(h.min.At("00"));
+  EXPECT_EQ(ExtremeText(ScanMinuteHour(hour.substr(0, hour.size() - 2) + "100").max),
+            "100 at 00");
+  // Tokens past 60 are named by the last two digits of their position.
+  std::string many;
+  for (int k = 1; k <= 161; ++k)
+    many += (k == 1 ? "" : " ") + std::string(k % 100 == 61 ? "5" : "1");
+  EXPECT_EQ(ExtremeText(ScanMinuteHour(many).max), "5 at 61");
+  EXPECT_EQ(kelvane::testing::MinutesText(ScanMinuteHour(many).min).substr(0, 3), "00,");
+  // Minutes are looked up as two digits.
+  const HourExtremes two = ScanMinuteHour("1 1 1 1 1 2");
+  EXPECT_TRUE(two.max.At("06"));
+  for (const char* minute : {"6", "006", "6 ", " 6", "0x", ""})
+    EXPECT_FALSE(two.max.At(minute)) << minute;
+  // A number longer than a whole number holds reads as LeadingNumber does.
+  const std::string huge = "99999999999999999999";
+  EXPECT_EQ(ScanMinuteHour(huge + " -5").max.value, LeadingNumber(huge));
 }
 
 // An hour of minute values: every token `base`, the listed tokens (minute
@@ -423,7 +456,8 @@ TEST(CompareWithJFileTest, StationPressure) {
     }
     for (const Edit& e : c.minutes) j(e.day, e.column) = e.text;
     const StringArray values = Days(2, 28, PressureDay(), c.edits);
-    CompareWithJFile(call.Context(), Grid(values), j, P);
+    CompareWithJFile(call.Context(), Grid(values),
+                     kelvane::testing::ScanHours(j, MinuteValues::StationPressure), P);
     EXPECT_EQ(call.Findings(), c.expected);
   }
 }
@@ -436,13 +470,14 @@ TEST(CompareWithJFileTest, TemperatureRecordsAreComparedAsNumbers) {
   j(1, 10) = MinuteHour("-051", {{5, "-052"}});    // hour 6
   const StringArray values = Days(1, 28, Repeat("0250", 24, {"0253", "1437", "-052", "0505"}));
   Grid t(values);
-  CompareWithJFile(call.Context(), t, j, T);
+  const MinuteHours minutes = kelvane::testing::ScanHours(j);
+  CompareWithJFile(call.Context(), t, minutes, T);
   EXPECT_EQ(call.Findings(), std::vector<Finding>{});
 
   // Only arrays with the times of the extremes are compared.
   Call four;
   const StringArray fourValues = Days(1, 6, {"1", "2", "3", "4", "999", "-999"});
-  CompareWithJFile(four.Context(), Grid(fourValues), j, T);
+  CompareWithJFile(four.Context(), Grid(fourValues), minutes, T);
   EXPECT_EQ(four.Findings(), std::vector<Finding>{});
 }
 

@@ -17,6 +17,7 @@
 #include "afile/audit/jfile.h"
 #include "common/formulas.h"
 #include "common/text.h"
+#include "common/text_file.h"
 #include "host/check_file.h"
 #include "host/decoder.h"
 #include "sample/sample_afile.h"
@@ -297,7 +298,11 @@ double MinuteValue(const std::string& token, char section) {
   return section == 'P' && v < 5000 ? v + 10000 : v;
 }
 
-std::vector<std::string> Tokens(const std::string& hour) {
+// The values of an hour's line ("," and "=" are no part of them).
+std::vector<std::string> Tokens(std::string_view line) {
+  std::string hour;
+  for (char c : line)
+    if (c != ',' && c != '=') hour += c;
   std::vector<std::string> out;
   std::istringstream ss(hour);
   for (std::string t; ss >> t;) out.push_back(t);
@@ -318,31 +323,43 @@ TEST_F(SampleAFile, MinuteFilesLieBesideTheAutomaticStationsFiles) {
       EXPECT_EQ(listed, s.DataCollection != "人工");
       EXPECT_EQ(fs::exists(j), listed);
       if (!listed) continue;
+      const int days = DaysInMonth(2012, month);
       afile::audit::JFileData minutes;
-      afile::audit::ReadJFile(j, DaysInMonth(2012, month), minutes);
+      afile::audit::ReadJFile(j, days, minutes);
       ASSERT_TRUE(minutes.ok);
 
       // Every hour holds its 60 minutes, the full hour last: that is the
-      // hourly value of the A file.
+      // hourly value of the A file, and it lies between the extremes the
+      // reader scanned from the hour.
       Decoded dec;
       Decode(SysPath(), a, dec);
       struct Section {
         char letter;
-        const StringArray& minutes;
+        const afile::audit::MinuteHours& minutes;
         const StringArray& hourly;
       };
+      LineReader lines(j);
+      lines.ReadLine();  // the header
       for (const Section& sec : {Section{'P', minutes.pressure, dec.d.strP},
                                  Section{'T', minutes.temperature, dec.d.strT},
-                                 Section{'U', minutes.humidity, dec.d.strU}})
-        for (int day = 1; day <= DaysInMonth(2012, month); ++day)
+                                 Section{'U', minutes.humidity, dec.d.strU}}) {
+        ASSERT_EQ(lines.ReadLine(), std::string{sec.letter} + "0");
+        for (int day = 1; day <= days; ++day)
           for (int c = 1; c <= 24; ++c) {
-            const std::vector<std::string> tokens = Tokens(sec.minutes(day, c));
-            ASSERT_EQ(tokens.size(), 60u) << sec.letter << " day " << day << " hour " << c;
+            SCOPED_TRACE(::testing::Message() << sec.letter << " day " << day << " hour " << c);
+            const std::vector<std::string> tokens = Tokens(lines.ReadLine());
+            ASSERT_EQ(tokens.size(), 60u);
             const std::string& hourly = sec.hourly(day, c);
-            ASSERT_EQ(MinuteValue(tokens.back(), sec.letter),
-                      hourly == "%%" ? 100 : LeadingNumber(hourly))
-                << sec.letter << " day " << day << " hour " << c;
+            const double value = hourly == "%%" ? 100 : LeadingNumber(hourly);
+            ASSERT_EQ(MinuteValue(tokens.back(), sec.letter), value);
+            const afile::audit::HourExtremes* x = sec.minutes.Find(day, c);
+            ASSERT_NE(x, nullptr);
+            EXPECT_LE(x->min.value, value);
+            if (hourly != "%%") {
+              EXPECT_GE(x->max.value, value);
+            }
           }
+      }
     }
   // The header repeats the A header's station fields.
   std::ifstream in(*root_ / "data" / "J54399-201203.TXT", std::ios::binary);

@@ -15,8 +15,8 @@ namespace kelvane::afile::audit {
 // against the fixed hours. base: 0, 6, 17 or 105 (rule entries base+1..+6).
 void AuditHourlyElement(AuditContext& cx, const Grid& values, std::string_view element, int base);
 // Daily extremes of pressure or temperature and their times against the
-// minute data (jfileCells: JFileData::pressure or ::temperature).
-void CompareWithJFile(AuditContext& cx, const Grid& values, const StringArray& jfileCells,
+// minute data (minutes: JFileData::pressure or ::temperature).
+void CompareWithJFile(AuditContext& cx, const Grid& values, const MinuteHours& minutes,
                       std::string_view element);
 // Daily minimum air temperature against the minimum ground-surface
 // temperature.
@@ -33,7 +33,7 @@ void AuditAgainstAirTemperature(AuditContext& cx, const Grid& values, const Grid
                                 std::string_view element, int rule);
 // Relative humidity cells, the daily minimum and its time, against the
 // minute data when it could be read.
-void AuditRelativeHumidity(AuditContext& cx, const Grid& strU, const StringArray& jHumidity,
+void AuditRelativeHumidity(AuditContext& cx, const Grid& strU, const MinuteHours& jHumidity,
                            bool jfileOk);
 
 void AuditClouds(AuditContext& cx, const Grid& strNN, const Grid& strNL, const Grid& strCC,

@@ -308,26 +308,31 @@ bool IsBadCloudHeight(std::string_view value) {
 
 // ---------------------------------------------------------------- audits
 
-void AuditClouds(AuditContext& cx, const Grid& strNN, const Grid& strNL, const Grid& strCC,
-                 const Grid& strV, const Grid& /*strw*/, const Grid& strZJSS) {
+namespace {
+
+// Where a finding of observation i of a cloud array points.
+Spot At(std::string_view element, int day, int observations, int i) {
+  return Spot{element, day, ObsTimeLabel(observations, i)};
+}
+
+// Amount format: a well-formed whole number, or "10-" (overcast with gaps);
+// both amounts are read over the days and observations of the total amount.
+void AmountFormatPass(AuditContext& cx, const Grid& strNN, const Grid& strNL) {
   const int days = strNN.Days();
   const int observations = strNN.Columns();
-  const Layout layout = LayoutOf(observations);
-  auto at = [&](std::string_view element, int day, int i) {
-    return Spot{element, day, ObsTimeLabel(observations, i)};
-  };
-
-  // Amount format: "10-" is overcast with gaps.
   for (const auto& [amounts, element] :
        {std::pair{&strNN, kTotalAmount}, std::pair{&strNL, kLowAmount}}) {
     for (int day = 1; day <= days; ++day)
       for (int i = 1; i <= observations; ++i) {
         const Cell& c = (*amounts)(day, i);
-        if (c.Present() && c.text != "10-" && !c.WellFormed()) cx.Error(kMsgFormat, at(element, day, i));
+        if (c.text != "10-") CheckFormat(cx, c, At(element, day, observations, i));
       }
   }
+}
 
-  // Forms format: every word a cloud code, no word twice.
+// Forms format: every word a cloud code, no word twice. The forms are read
+// over the days and observations of the total amount array.
+void FormsFormatPass(AuditContext& cx, const Grid& strCC, int days, int observations) {
   std::vector<std::string_view> words, sorted;
   std::string message;
   for (int day = 1; day <= days; ++day)
@@ -345,24 +350,34 @@ void AuditClouds(AuditContext& cx, const Grid& strNN, const Grid& strNL, const G
       for (std::string_view w : words) {
         if (CloudCodePosition(w) == 0) {
           message.assign(kMsgBadForm).append(w);
-          cx.Error(message, at(kForms, day, i));
+          cx.Error(message, At(kForms, day, observations, i));
         }
         if (!repeatReported && !w.empty()) {
           const auto [first, last] = std::equal_range(sorted.begin(), sorted.end(), w);
           if (last - first >= 2) {
             message.assign(kMsgRepeatedForm).append(w);
-            cx.Error(message, at(kForms, day, i));
+            cx.Error(message, At(kForms, day, observations, i));
             repeatReported = true;
           }
         }
       }
     }
+}
 
-  // Amounts against forms, visibility and sunshine.
+// Amounts against forms, visibility and sunshine, observation by
+// observation; an amount that cannot be coded keeps the one before.
+void AgreementPass(AuditContext& cx, const Grid& strNN, const Grid& strNL, const Grid& strCC,
+                   const Grid& strV, const Grid& strZJSS) {
+  const int days = strNN.Days();
+  const int observations = strNN.Columns();
+  const Layout layout = LayoutOf(observations);
+  auto at = [&](std::string_view element, int day, int i) {
+    return At(element, day, observations, i);
+  };
   const bool sunshine = cx.Present(19);
   const bool northEast = cx.Latitude().ends_with('N') && cx.Longitude().ends_with('E');
   const int monthDays = DaysInMonth(cx.Year(), cx.Month());
-  float n = 0, nh = 0;  // an amount that cannot be coded keeps the one before
+  float n = 0, nh = 0;
   for (int day = 1; day <= days; ++day) {
     std::array<char, 24> dayBuf;
     const std::string_view dayText = NumberText(day, dayBuf);
@@ -418,6 +433,15 @@ void AuditClouds(AuditContext& cx, const Grid& strNN, const Grid& strNL, const G
         cx.Suspicious(kMsgOvercastSunshine, at(kForms, day, i), kRelatedTotalSunshine);
     }
   }
+}
+
+}  // namespace
+
+void AuditClouds(AuditContext& cx, const Grid& strNN, const Grid& strNL, const Grid& strCC,
+                 const Grid& strV, const Grid& /*strw*/, const Grid& strZJSS) {
+  AmountFormatPass(cx, strNN, strNL);
+  FormsFormatPass(cx, strCC, strNN.Days(), strNN.Columns());
+  AgreementPass(cx, strNN, strNL, strCC, strV, strZJSS);
 }
 
 void AuditCloudHeight(AuditContext& cx, const Grid& strH) {

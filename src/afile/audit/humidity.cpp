@@ -9,11 +9,11 @@
 // interpolation findings. The relative humidity record "%%" is 100 %.
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "afile/audit/audits.h"
-#include "afile/audit/minute_extremes.h"
 #include "afile/audit/predicates.h"
 #include "common/error.h"
 #include "common/formulas.h"
@@ -55,6 +55,18 @@ constexpr std::string_view kMsgMinimumFarBelow = "日最低低于定时中的最
 
 // A cell that holds a reading: neither absent nor a run of "/".
 bool HoldsReading(const Cell& c) { return c.Present() && !IsMissingRun(c.text); }
+
+// The reading of a wet-bulb cell without the mark "B" of an iced bulb. A
+// mark without a reading ("B", "-B") is malformed text, not an absent cell.
+Cell WetBulbReading(const Cell& v) {
+  if (!v.text.ends_with('B')) return v;
+  Cell w = ParseCell(v.text.substr(0, v.text.size() - 1));
+  if (w.Absent()) {
+    w.text = v.text;
+    w.kind = CellKind::Text;
+  }
+  return w;
+}
 
 // Nearest whole number, halves away from zero, saturated.
 int64_t NearestWhole(double x) {
@@ -173,16 +185,14 @@ void WetBulbPass(AuditContext& cx, const Grid& strT, const Grid& strI, const Gri
     if (v.Absent()) return;
     const Spot at{kWetBulb, day, ObsTimeLabel(columns, column)};
     const bool iced = v.text.ends_with('B');
-    const Cell w = iced ? ParseCell(v.text.substr(0, v.text.size() - 1)) : v;
-    if (v.text.find('.') == std::string_view::npos && w.Numeric()) {
+    const Cell w = WetBulbReading(v);
+    if (CheckFormat(cx, w, at)) {
       const int64_t x = w.Whole();
       CheckLowerExtreme(cx, static_cast<double>(x), lower, at);
       const Cell& t = strT(day, column);
       if (HoldsReading(t) && static_cast<double>(x) > t.value + (iced ? 5 : 0))
         cx.Error(kMsgWetAboveDry, at, kAirTemperature);
       if (x > 0 && iced) cx.Suspicious(kMsgIcedAboveZero, at);
-    } else {
-      cx.Error(kMsgFormat, at);
     }
     if (iced && !HasIcingSymbol(strw.Text(day, 1)))
       cx.Suspicious(kMsgIcedWithoutSymbol, at, kWeather);
@@ -235,8 +245,7 @@ void ManualPass(AuditContext& cx, Psychrometer& psy, const Grid& strP, const Gri
   ForEachCell(strI, [&](int day, int column, const Cell& wet) {
     const Cell& t = strT(day, column);
     const Cell& p = strP(day, column);
-    const bool iced = wet.text.ends_with('B');
-    const Cell w = iced ? ParseCell(wet.text.substr(0, wet.text.size() - 1)) : wet;
+    const Cell w = WetBulbReading(wet);
     const std::string_view time = ObsTimeLabel(columns, column);
     if (w.Numeric() && t.Numeric() && p.Numeric()) {
       if (psy.FromWetBulb(t.text, wet.text, p.text, vent))
@@ -254,25 +263,6 @@ void ManualPass(AuditContext& cx, Psychrometer& psy, const Grid& strP, const Gri
   });
 }
 
-// Scratch texts of the minute data of one hour, reused from day to day.
-struct MinuteExtreme {
-  std::string value;
-  std::string minutes;
-};
-
-// Hour h (1..24) of an extreme time hhmm: a time with minutes lies in the
-// hour ending at hh + 1; "0000" is the day's end (24). 0 when the time
-// names no hour of the observation day.
-int MinimumHour(std::string_view t) {
-  int h = static_cast<int>(LeadingInteger(t.substr(0, 2)));
-  if (LeadingNumber(t.substr(2, 2)) > 0) ++h;
-  if (t == "0000") h = 24;
-  return h >= 1 && h <= 24 ? h : 0;
-}
-
-// Hourly column of hour h (1..24): 21..24 are columns 1..4, 1..20 are 5..24.
-int MinuteColumn(int h) { return h >= 21 ? h - 20 : h + 4; }
-
 // Interpolation of a relative humidity hour, "%%" counting as a number.
 void CheckHumidityGap(AuditContext& cx, const Grid& strU, int day, int column, const Cell& v,
                       const Spot& at) {
@@ -282,26 +272,21 @@ void CheckHumidityGap(AuditContext& cx, const Grid& strU, int day, int column, c
     cx.Error(kMsgInterpolate, at);
 }
 
-// The daily minimum and its time against the minute data.
-void CompareMinimumWithMinutes(AuditContext& cx, const Grid& strU, const StringArray& jHumidity,
-                               int day, MinuteExtreme& scratch) {
+// The daily minimum and its time against the minute data. Here a decimal
+// record is read too: a numeric time of four characters is looked up, and a
+// numeric minimum compared. Records are fixed-width ("05"), minute values
+// plain ("5"): numbers are compared.
+void CompareMinimumWithMinutes(AuditContext& cx, const Grid& strU, const MinuteHours& jHumidity,
+                               int day) {
+  static constexpr MinuteComparison kMinimumVsMinutes{
+      kRelativeHumidity, false, kMinimum, kMinimumTime, kMsgMinimumVsMinutes,
+      kMsgMinimumTimeVsMinutes};
   const Cell n = HumidityCell(strU(day, 25));
   const Cell& nt = strU(day, 26);
   if (!nt.Numeric() || nt.text.size() != 4) return;
-  const int h = MinimumHour(nt.text);
-  if (h == 0) return;
-  const std::string* hour = jHumidity.Find(day, MinuteColumn(h));
-  JHourMinimum(hour ? std::string_view(*hour) : std::string_view(), scratch.value,
-               scratch.minutes);
-  if (scratch.value.empty()) return;
-  const char hh[2] = {static_cast<char>('0' + h / 10), static_cast<char>('0' + h % 10)};
-  const std::string_view H(hh, 2);
-  // Records are fixed-width ("05"), minute values plain ("5"): numbers are
-  // compared.
-  if (n.Numeric() && n.value != LeadingNumber(scratch.value))
-    cx.Suspicious(kMsgMinimumVsMinutes, {kRelativeHumidity, day, Joined(kMinimum, H)});
-  if (!MinuteListed(scratch.minutes, nt.text.substr(2, 2)))
-    cx.Suspicious(kMsgMinimumTimeVsMinutes, {kRelativeHumidity, day, Joined(kMinimumTime, H)});
+  CompareExtremeWithMinutes(cx, jHumidity, day,
+                            n.Numeric() ? std::optional<double>(n.value) : std::nullopt, nt.text,
+                            kMinimumVsMinutes);
 }
 
 // The daily minimum against the fixed hours and the previous day's 20 h.
@@ -368,22 +353,19 @@ void AuditAgainstAirTemperature(AuditContext& cx, const Grid& values, const Grid
   });
 }
 
-void AuditRelativeHumidity(AuditContext& cx, const Grid& strU, const StringArray& jHumidity,
+void AuditRelativeHumidity(AuditContext& cx, const Grid& strU, const MinuteHours& jHumidity,
                            bool jfileOk) {
   const int w = strU.Columns();
   const ColumnLabels labels = ColumnLabels::For(w, {kMinimum, kMinimumTime}, {kMinimum});
   const bool hourly = labels.layout() == Layout::Hourly;
-  MinuteExtreme minutes;
   for (int day = 1; day <= strU.Days(); ++day) {
     bool timedOnTheHour = false;  // the minimum's time named a full hour it disagrees with
     for (int j = 1; j <= w; ++j) {
       const Cell v = HumidityCell(strU(day, j));
       const std::string_view label = labels(j);
       const Spot at{kRelativeHumidity, day, label};
-      if (v.Present()) {
-        if (!v.WellFormed()) {
-          cx.Error(kMsgFormat, at);
-        } else if (label.find("时") != std::string_view::npos) {
+      if (CheckFormat(cx, v, at)) {
+        if (label.find("时") != std::string_view::npos) {
           if (v.text != "2400" && v.text != "0000" && IsBadExtremeTime(v.text, "-")) {
             cx.Error(kMsgTimeFormat, at);
           } else if (v.text.ends_with("00")) {
@@ -407,7 +389,7 @@ void AuditRelativeHumidity(AuditContext& cx, const Grid& strU, const StringArray
       if (hourly && j <= 24) CheckHumidityGap(cx, strU, day, j, v, at);
     }
     if (w == 26 && jfileOk && !timedOnTheHour)
-      CompareMinimumWithMinutes(cx, strU, jHumidity, day, minutes);
+      CompareMinimumWithMinutes(cx, strU, jHumidity, day);
   }
   // Arrays of 24 hourly columns (or 4 fixed ones) carry no daily minimum.
   if (w < 5 || w == 24) return;

@@ -2,6 +2,7 @@
 
 #include "afile/file_name.h"
 #include "common/text.h"
+#include "common/text_file.h"
 
 namespace kelvane::afile::audit {
 
@@ -12,20 +13,33 @@ constexpr std::string_view kHeaderPattern =
     "[01][01][01][01][01] #### ##";
 constexpr size_t kHeaderLength = 58;
 
-// The hour's text as stored: trailing blanks cut, every "," and "=" removed.
-void StoreHour(std::string_view line, std::string& cell) {
-  while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
-  // Most lines hold neither mark: one copy, no per-character work.
-  bool marks = false;
-  for (char c : line) marks |= (c == ',') | (c == '=');
-  if (!marks) {
-    cell.assign(line);
+// One section ("P", "T" or "U"): its code line, then days × 24 data lines
+// when the code line is exactly the code, each scanned into its hour. Sets
+// ok false on a wrong code line or an early end of the file.
+void ReadSection(LineReader& in, char letter, MinuteValues reading, MinuteHours& hours, int days,
+                 bool& ok) {
+  if (in.Eof()) {
+    ok = false;
     return;
   }
-  cell.clear();
-  cell.reserve(line.size());
-  for (char c : line)
-    if (c != ',' && c != '=') cell.push_back(c);
+  const std::string_view first = in.ReadLine();
+  const char code[2] = {letter, '0'};
+  const char none[2] = {letter, '='};
+  if (first == std::string_view(none, 2)) return;
+  if (first.substr(0, 2) != std::string_view(code, 2)) {
+    ok = false;
+    return;
+  }
+  if (first.size() != 2) return;
+  for (int day = 1; day <= days; ++day) {
+    for (int hour = 1; hour <= 24; ++hour) {
+      if (in.Eof()) {
+        ok = false;
+        return;
+      }
+      hours.At(day, hour) = ScanMinuteHour(in.ReadLine(), reading);
+    }
+  }
 }
 
 }  // namespace
@@ -40,38 +54,12 @@ std::string JFilePath(std::string_view aFilePath) {
   return path;
 }
 
-void ReadJSection(LineReader& in, std::string_view letter, StringArray& cells, int days,
-                  bool& ok) {
-  if (in.Eof()) {
-    ok = false;
-    return;
-  }
-  const std::string_view first = in.ReadLine();
-  const std::string code = std::string(letter) + "0";
-  const std::string none = std::string(letter) + "=";
-  if (first == none) return;
-  if (first.substr(0, 2) != code) {
-    ok = false;
-    return;
-  }
-  if (first != code) return;
-  for (int day = 1; day <= days; ++day) {
-    for (int hour = 1; hour <= 24; ++hour) {
-      if (in.Eof()) {
-        ok = false;
-        return;
-      }
-      StoreHour(in.ReadLine(), cells(day, hour));
-    }
-  }
-}
-
 void ReadJFile(const std::string& path, int days, JFileData& out) {
   out.ok = true;
   try {
-    out.pressure = StringArray::Matrix(1, 31, 1, 24);
-    out.temperature = StringArray::Matrix(1, 31, 1, 24);
-    out.humidity = StringArray::Matrix(1, 31, 1, 24);
+    out.pressure.Reset();
+    out.temperature.Reset();
+    out.humidity.Reset();
     if (days < 1 || days > 31) {
       out.ok = false;
       return;
@@ -82,9 +70,9 @@ void ReadJFile(const std::string& path, int days, JFileData& out) {
       out.ok = false;
       return;
     }
-    ReadJSection(in, "P", out.pressure, days, out.ok);
-    if (out.ok) ReadJSection(in, "T", out.temperature, days, out.ok);
-    if (out.ok) ReadJSection(in, "U", out.humidity, days, out.ok);
+    ReadSection(in, 'P', MinuteValues::StationPressure, out.pressure, days, out.ok);
+    if (out.ok) ReadSection(in, 'T', MinuteValues::AsWritten, out.temperature, days, out.ok);
+    if (out.ok) ReadSection(in, 'U', MinuteValues::AsWritten, out.humidity, days, out.ok);
   } catch (...) {
     out.ok = false;
   }

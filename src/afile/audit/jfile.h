@@ -1,16 +1,15 @@
 // The minute data file of an A file (the "J file": same folder, same name
 // with the leading letter "J"): a 58-character header, then the minute
 // values of station pressure, air temperature and relative humidity, one
-// line per hour of the month. The pressure and temperature audits compare
-// the daily extremes with it; when it is missing or malformed those
+// line per hour of the month. The pressure, temperature and humidity audits
+// compare the daily extremes with it; when it is missing or malformed those
 // comparisons are simply skipped.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "common/text_file.h"
-#include "kelvane/safe_array.h"
+#include "afile/audit/minute_extremes.h"
 
 namespace kelvane::afile::audit {
 
@@ -20,24 +19,25 @@ namespace kelvane::afile::audit {
 // folder.
 std::string JFilePath(std::string_view aFilePath);
 
-// Minute data of one month: (day 1..31, hour position 1..24) texts, each the
-// hour's minute values separated by blanks ("," and "=" removed).
+// Minute data of one month, each hour scanned once into its extremes
+// (minute_extremes.h) as the file is read: station pressure with its
+// thousands digit, as the station-pressure arrays hold it; air temperature
+// and relative humidity as written. Days past the month's end, and sections
+// written without data, hold hours without values.
 struct JFileData {
-  StringArray pressure;
-  StringArray temperature;
-  StringArray humidity;
+  MinuteHours pressure;
+  MinuteHours temperature;
+  MinuteHours humidity;
   bool ok = false;
 };
 
 // Reads the file at path for a month of `days` days. ok comes back false
 // when the header is not a 58-character minute-file header, a section does
 // not start with its code or its "=" form, a section ends early, the day
-// count is outside 1..31, or the file cannot be read; never raises.
+// count is outside 1..31, or the file cannot be read; never raises. A
+// section's code line is "P0" ("T0", "U0") before days × 24 data lines, or
+// "P=" for a section without data; a code line that only starts with "P0"
+// is followed by no data lines.
 void ReadJFile(const std::string& path, int days, JFileData& out);
-
-// One section ("P", "T" or "U"): its code line ("P0", or "P=" for a section
-// without data), then days × 24 data lines when the code line is exactly the
-// code. Sets ok false on a wrong code line or an early end of the file.
-void ReadJSection(LineReader& in, std::string_view letter, StringArray& cells, int days, bool& ok);
 
 }  // namespace kelvane::afile::audit

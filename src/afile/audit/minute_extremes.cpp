@@ -1,5 +1,8 @@
 #include "afile/audit/minute_extremes.h"
 
+#include <cstring>
+#include <string>
+
 #include "afile/audit/toolkit.h"
 #include "common/text.h"
 
@@ -7,73 +10,100 @@ namespace kelvane::afile::audit {
 
 namespace {
 
-double TokenValue(std::string_view token, MinuteValues reading, bool fullHumidity) {
-  if (fullHumidity && token == "%%") return 100;
+bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The value of a token that is not a plain number (a sign and digits):
+// its leading number, with the thousands digit of station pressure.
+double TokenValue(std::string_view token, MinuteValues reading) {
   const double v = LeadingNumber(token);
   if (reading == MinuteValues::StationPressure && token.size() == 4 && v < 5000) {
     bool digits = true;
-    for (char c : token) digits = digits && c >= '0' && c <= '9';
+    for (char c : token) digits = digits && IsDigit(c);
     if (digits) return v + 10000;
   }
   return v;
 }
 
-void AppendMinute(std::string& minutes, int k) {
-  const int m = k == 60 ? 0 : k;
-  minutes += static_cast<char>('0' + m / 10 % 10);
-  minutes += static_cast<char>('0' + m % 10);
-}
+// The extreme so far of one hour: `Max` true for the largest value. A value
+// replaces it when strictly beyond it; an equal value adds its minute.
+template <bool Max>
+struct Running {
+  explicit Running(MinuteExtreme& e) : out(e) {}
+  double value = Max ? -99999 : 99999;
+  MinuteExtreme& out;
 
-// One pass over the tokens; `better(a, b)` is true when a replaces the
-// running extreme b.
-template <class Better>
-void HourExtreme(std::string_view hour, std::string& value, std::string& minutes,
-                 MinuteValues reading, bool fullHumidity, double start, Better better) {
-  value.clear();
-  minutes.clear();
-  double extreme = start;
-  bool found = false;
-  int k = 0;
-  size_t from = 0;
-  while (from <= hour.size()) {
-    size_t end = hour.find(' ', from);
-    if (end == std::string_view::npos) end = hour.size();
-    const std::string_view token = hour.substr(from, end - from);
-    from = end + 1;
-    ++k;
-    if (token.empty() || IsMissingRun(token)) continue;
-    const double v = TokenValue(token, reading, fullHumidity);
-    if (better(v, extreme)) {
-      extreme = v;
-      found = true;
-      minutes.clear();
-      AppendMinute(minutes, k);
-    } else if (found && v == extreme) {
-      minutes += ',';
-      AppendMinute(minutes, k);
+  void Take(double v, int token) {
+    if (Max ? v > value : v < value) {
+      value = v;
+      out.minutes = {};
+      out.Mark(token);
+    } else if (v == value && out.Found()) {
+      out.Mark(token);
     }
   }
-  if (found) value = FormatNumber(extreme);
-}
+  void Finish() {
+    if (out.Found()) out.value = value;
+  }
+};
 
 }  // namespace
 
-void JHourMaximum(std::string_view hour, std::string& value, std::string& minutes,
-                  MinuteValues reading) {
-  HourExtreme(hour, value, minutes, reading, false, -99999,
-              [](double v, double max) { return v > max; });
+void MinuteExtreme::Mark(int token) {
+  const int m = token == 60 ? 0 : token % 100;
+  minutes[static_cast<size_t>(m >> 6)] |= uint64_t{1} << (m & 63);
 }
 
-void JHourMinimum(std::string_view hour, std::string& value, std::string& minutes,
-                  MinuteValues reading) {
-  HourExtreme(hour, value, minutes, reading, true, 99999,
-              [](double v, double min) { return v < min; });
+bool MinuteExtreme::At(std::string_view minute) const {
+  if (minute.size() != 2 || !IsDigit(minute[0]) || !IsDigit(minute[1])) return false;
+  const int m = (minute[0] - '0') * 10 + (minute[1] - '0');
+  return (minutes[static_cast<size_t>(m >> 6)] >> (m & 63)) & 1;
 }
 
-bool MinuteListed(std::string_view minutes, std::string_view minute) {
-  for (size_t at = 0; at < minutes.size(); at += 3)
-    if (minutes.substr(at, 2) == minute) return true;
-  return false;
+HourExtremes ScanMinuteHour(std::string_view line, MinuteValues reading) {
+  HourExtremes h;
+  Running<true> max(h.max);
+  Running<false> min(h.min);
+  const bool pressure = reading == MinuteValues::StationPressure;
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  std::string cleaned;  // a token without its "," and "=" (rare)
+  for (int token = 1;; ++token) {
+    // Most tokens are a plain number: an optional sign and digits ending at
+    // a blank or the end of the line. Their value is read here the way
+    // LeadingNumber reads it (digit by digit in double arithmetic).
+    const char* q = p;
+    const bool sign = q != end && (*q == '-' || *q == '+');
+    q += sign;
+    const char* const digits = q;
+    double v = 0;
+    while (q != end && IsDigit(*q)) v = v * 10 + (*q++ - '0');
+    if (q != digits && (q == end || *q == ' ')) {
+      if (sign && *p == '-') v = -v;
+      else if (pressure && !sign && q - digits == 4 && v < 5000) v += 10000;
+      max.Take(v, token);
+      min.Take(v, token);
+    } else {
+      q = static_cast<const char*>(std::memchr(q, ' ', static_cast<size_t>(end - q)));
+      if (!q) q = end;
+      std::string_view text(p, static_cast<size_t>(q - p));
+      if (text.find_first_of(",=") != std::string_view::npos) {
+        cleaned.clear();
+        for (char c : text)
+          if (c != ',' && c != '=') cleaned.push_back(c);
+        text = cleaned;
+      }
+      if (!text.empty() && !IsMissingRun(text)) {
+        const double x = TokenValue(text, reading);
+        max.Take(x, token);
+        min.Take(text == "%%" ? 100 : x, token);
+      }
+    }
+    if (q == end) break;
+    p = q + 1;
+  }
+  max.Finish();
+  min.Finish();
+  return h;
 }
 
 }  // namespace kelvane::afile::audit

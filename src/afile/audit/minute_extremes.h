@@ -1,11 +1,25 @@
-// The extremes of one hour of minute data (a cell of the minute data file:
+// The extremes of one hour of minute data (a line of the minute data file:
 // the hour's values separated by single blanks, token k being minute k and
 // token 60 minute "00" of the next full hour). The daily maximum and minimum
-// of pressure and temperature, and their times, are checked against them.
+// of pressure and temperature, the daily minimum of relative humidity, and
+// their times, are checked against them.
+//
+// How an hour's line is read:
+//   - "," and "=" are no part of a value: they are dropped before the line
+//     is split, so "02,53" is the token "0253";
+//   - every blank ends a token, so two blanks in a row leave a minute
+//     without a value and a leading blank moves the values one minute on;
+//   - empty tokens and runs of "/" are missing and take part in nothing;
+//   - any other token reads as its leading number, 0 when it has none (a
+//     malformed token such as "AB" or "//1" takes part as 0);
+//   - "%%", the record of 100 % relative humidity, reads 100 for the
+//     minimum (and as its leading number, 0, for the maximum).
 #pragma once
 
-#include <string>
+#include <array>
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace kelvane::afile::audit {
 
@@ -17,20 +31,54 @@ enum class MinuteValues {
                     // station-pressure arrays hold it
 };
 
-// The largest value of the hour's tokens as a plain integer text ("253" for
-// "0253"), or "" when the hour has no value: empty tokens and runs of "/"
-// are missing. minutes: the two-digit minutes at which it occurs ("01" ..
-// "59", "00" for token 60), comma-separated in token order ("07,08").
-void JHourMaximum(std::string_view hour, std::string& value, std::string& minutes,
-                  MinuteValues reading = MinuteValues::AsWritten);
+// The largest (or smallest) value of an hour and the minutes it occurs at.
+struct MinuteExtreme {
+  double value = 0;  // meaningful when Found()
+  // The two-digit minutes the value occurs at, bit m for minute m: tokens 1
+  // to 59 are minutes "01" to "59", token 60 is "00"; tokens past 60 are
+  // named by the last two digits of their position.
+  std::array<uint64_t, 2> minutes{};
 
-// The same for the smallest value; the relative humidity token "%%" reads
-// as 100.
-void JHourMinimum(std::string_view hour, std::string& value, std::string& minutes,
-                  MinuteValues reading = MinuteValues::AsWritten);
+  // False when the hour holds no value.
+  bool Found() const { return (minutes[0] | minutes[1]) != 0; }
+  // True when the two-digit minute ("07", "00") is one the value occurs at.
+  bool At(std::string_view minute) const;
+  void Mark(int token);
+};
 
-// True when the two-digit minute occurs in a minutes list of JHourMaximum
-// or JHourMinimum.
-bool MinuteListed(std::string_view minutes, std::string_view minute);
+struct HourExtremes {
+  MinuteExtreme max;
+  MinuteExtreme min;
+};
+
+// The extremes of one hour's line as the file holds it (trailing blanks,
+// "," and "=" included), in one pass and without copying the line.
+HourExtremes ScanMinuteHour(std::string_view line, MinuteValues reading = MinuteValues::AsWritten);
+
+// The scanned hours of one element of a month, by (day 1..31, hour column
+// 1..24); the columns run as an hourly array's do, from the hour ending at
+// 21 o'clock of the day before.
+class MinuteHours {
+ public:
+  static constexpr int kDays = 31;
+  static constexpr int kHours = 24;
+
+  // Every hour of every day present and without values.
+  void Reset() { hours_.assign(static_cast<size_t>(kDays * kHours), HourExtremes{}); }
+  // The hour; nullptr outside the month's days and hours or before Reset.
+  const HourExtremes* Find(long day, long column) const {
+    if (hours_.empty() || day < 1 || day > kDays || column < 1 || column > kHours)
+      return nullptr;
+    return &hours_[Index(day, column)];
+  }
+  // The hour to fill (day 1..31, column 1..24, after Reset).
+  HourExtremes& At(long day, long column) { return hours_[Index(day, column)]; }
+
+ private:
+  static size_t Index(long day, long column) {
+    return static_cast<size_t>((day - 1) * kHours + (column - 1));
+  }
+  std::vector<HourExtremes> hours_;
+};
 
 }  // namespace kelvane::afile::audit

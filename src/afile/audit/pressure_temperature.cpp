@@ -11,11 +11,11 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "afile/audit/audits.h"
-#include "afile/audit/minute_extremes.h"
 #include "afile/audit/predicates.h"
 #include "common/pressure.h"
 #include "common/solar.h"
@@ -182,41 +182,15 @@ struct FixedHourExtremes {
   }
 };
 
-// The extreme of one hour of the minute data and the minutes it occurs at.
-struct MinuteExtreme {
-  std::string value, minutes;
-};
-
-using HourExtremeFn = void (*)(std::string_view, std::string&, std::string&, MinuteValues);
-
-struct MinuteComparison {
-  HourExtremeFn extract;
-  std::string_view valueLabel, timeLabel;
-  std::string_view valueMessage, timeMessage;
-};
-
-// A daily extreme and its time against the minute data of the hour the time
-// lies in (hhmm with mm > 0 lies in the hour ending at hh + 1; "0000" is the
-// day's end).
-void CompareExtremeWithMinutes(AuditContext& cx, const Cell& x, const Cell& xt,
-                               const StringArray& minutes, int day, std::string_view element,
-                               MinuteValues reading, const MinuteComparison& how,
-                               MinuteExtreme& scratch) {
+// A daily extreme and its time against the minute data: only a well-formed
+// time of four characters is looked up, and only a well-formed extreme is
+// compared (its time still is when the extreme is malformed).
+void CompareDailyExtreme(AuditContext& cx, const Cell& x, const Cell& xt,
+                         const MinuteHours& minutes, int day, const MinuteComparison& how) {
   if (!xt.WellFormed() || xt.text.size() != 4) return;
-  int64_t h = LeadingInteger(xt.text.substr(0, 2));
-  if (LeadingNumber(xt.text.substr(2, 2)) > 0) ++h;
-  if (xt.text == "0000") h = 24;
-  if (h < 1 || h > 24) return;
-  const std::string* hour = minutes.Find(day, h >= 21 ? h - 20 : h + 4);
-  if (!hour) return;
-  how.extract(*hour, scratch.value, scratch.minutes, reading);
-  if (scratch.value.empty()) return;
-  const char hh[2] = {static_cast<char>('0' + h / 10), static_cast<char>('0' + h % 10)};
-  const std::string_view H(hh, 2);
-  if (x.WellFormed() && x.value != LeadingNumber(scratch.value))
-    cx.Suspicious(how.valueMessage, {element, day, Joined(how.valueLabel, H)});
-  if (!MinuteListed(scratch.minutes, xt.text.substr(2, 2)))
-    cx.Suspicious(how.timeMessage, {element, day, Joined(how.timeLabel, H)});
+  CompareExtremeWithMinutes(cx, minutes, day,
+                            x.WellFormed() ? std::optional<double>(x.value) : std::nullopt,
+                            xt.text, how);
 }
 
 // True when the day's weather text records snow cover (code 16): "16," at
@@ -244,10 +218,8 @@ void AuditHourlyElement(AuditContext& cx, const Grid& q, std::string_view elemen
   ForEachCell(q, [&](int day, int column, const Cell& v) {
     const std::string_view label = labels(column);
     const Spot at{element, day, label};
-    if (v.Present()) {
-      if (!v.WellFormed())
-        cx.Error(kMsgFormat, at);
-      else if (label.find(kTimeMark) != std::string_view::npos)
+    if (CheckFormat(cx, v, at)) {
+      if (label.find(kTimeMark) != std::string_view::npos)
         CheckExtremeTime(cx, q, day, column, v, at);
       else
         CheckExtremes(cx, WholeValue(v), upper, lower, at);
@@ -318,23 +290,16 @@ void AuditHourlyElement(AuditContext& cx, const Grid& q, std::string_view elemen
   }
 }
 
-void CompareWithJFile(AuditContext& cx, const Grid& q, const StringArray& minutes,
+void CompareWithJFile(AuditContext& cx, const Grid& q, const MinuteHours& minutes,
                       std::string_view element) {
   if (q.Columns() != 28) return;
-  // Station-pressure minute values are read as the arrays hold them, with
-  // the thousands digit.
-  const MinuteValues reading =
-      element == kStationPressure ? MinuteValues::StationPressure : MinuteValues::AsWritten;
-  static constexpr MinuteComparison kMaximum{JHourMaximum, kMax, kMaxTime, kMsgMaxVsMinutes,
-                                             kMsgMaxTimeVsMinutes};
-  static constexpr MinuteComparison kMinimum{JHourMinimum, kMin, kMinTime, kMsgMinVsMinutes,
-                                             kMsgMinTimeVsMinutes};
-  MinuteExtreme scratch;
+  const MinuteComparison maximum{element, true, kMax, kMaxTime, kMsgMaxVsMinutes,
+                                 kMsgMaxTimeVsMinutes};
+  const MinuteComparison minimum{element, false, kMin, kMinTime, kMsgMinVsMinutes,
+                                 kMsgMinTimeVsMinutes};
   for (int day = 1; day <= q.Days(); ++day) {
-    CompareExtremeWithMinutes(cx, q(day, 25), q(day, 26), minutes, day, element, reading,
-                              kMaximum, scratch);
-    CompareExtremeWithMinutes(cx, q(day, 27), q(day, 28), minutes, day, element, reading,
-                              kMinimum, scratch);
+    CompareDailyExtreme(cx, q(day, 25), q(day, 26), minutes, day, maximum);
+    CompareDailyExtreme(cx, q(day, 27), q(day, 28), minutes, day, minimum);
   }
 }
 
@@ -369,12 +334,8 @@ void AuditSeaLevelPressure(AuditContext& cx, const Grid& strP0, const Grid& strP
   for (int day = 1; day <= strP0.Days(); ++day) {
     for (int k = 1; k <= 4; ++k) {
       const Cell& v = strP0(day, k);
-      if (!v.Present()) continue;
       const Spot at{kSeaLevelPressure, day, FixedHourLabel(k)};
-      if (!v.WellFormed()) {
-        cx.Error(kMsgFormat, at);
-        continue;
-      }
+      if (!CheckFormat(cx, v, at)) continue;
       if (day == 1 && k <= 2) continue;  // no temperature 12 hours earlier
       const Cell& p = strP(day, pHourly ? 6 * k : k);
       const Cell& t = strT(day, tColumn(k));

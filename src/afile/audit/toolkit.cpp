@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <string>
 
 #include "common/text.h"
 
@@ -197,7 +198,7 @@ void AuditContext::Suspicious(std::string_view message, const Spot& at,
   Add(message, at, related, kLevelSuspicious);
 }
 
-// ---------------------------------------------------------------- rules C to G
+// ---------------------------------------------------------------- shared rules
 
 bool CheckFormat(AuditContext& cx, const Cell& v, const Spot& at) {
   if (v.WellFormed()) return true;
@@ -223,6 +224,51 @@ bool CheckInterpolation(AuditContext& cx, const Grid& g, int day, int column, co
   if (!n.BothNumeric() || g(day, column).Numeric()) return false;
   cx.Error(wording == GapWording::Interpolate ? kMsgInterpolate : kMsgNotMissing, at);
   return true;
+}
+
+// ---------------------------------------------------------------- minute data
+
+int MinuteDataHour(std::string_view hhmm) {
+  int64_t h = LeadingInteger(hhmm.substr(0, 2));
+  if (LeadingNumber(hhmm.substr(2, 2)) > 0) ++h;
+  if (hhmm == "0000") h = 24;
+  return h >= 1 && h <= 24 ? static_cast<int>(h) : 0;
+}
+
+namespace {
+
+// The hour's extreme as it is compared: written as a number text and read
+// back. A whole number below 10^15 reads back as itself; other values may
+// come back rounded to the ten decimals of the text.
+double AsCompared(double extreme) {
+  if (extreme == std::trunc(extreme) && std::fabs(extreme) < 1e15) return extreme;
+  return LeadingNumber(FormatNumber(extreme));
+}
+
+// "label/hh"
+std::string HourItem(std::string_view label, int h) {
+  std::string s(label);
+  s += '/';
+  s += static_cast<char>('0' + h / 10);
+  s += static_cast<char>('0' + h % 10);
+  return s;
+}
+
+}  // namespace
+
+void CompareExtremeWithMinutes(AuditContext& cx, const MinuteHours& minutes, int day,
+                               std::optional<double> recorded, std::string_view hhmm,
+                               const MinuteComparison& how) {
+  const int h = MinuteDataHour(hhmm);
+  if (h == 0) return;
+  const HourExtremes* hour = minutes.Find(day, HourColumn(h));
+  if (!hour) return;
+  const MinuteExtreme& extreme = how.maximum ? hour->max : hour->min;
+  if (!extreme.Found()) return;
+  if (recorded && *recorded != AsCompared(extreme.value))
+    cx.Suspicious(how.valueMessage, {how.element, day, HourItem(how.valueLabel, h)});
+  if (!extreme.At(hhmm.substr(2, 2)))
+    cx.Suspicious(how.timeMessage, {how.element, day, HourItem(how.timeLabel, h)});
 }
 
 }  // namespace kelvane::afile::audit

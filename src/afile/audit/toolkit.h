@@ -12,6 +12,8 @@
 //   CheckExtremes    "记录超气候极值" (可疑) beyond the rule-library limits
 //   HourNeighbours   the hours before and after a cell across day ends
 //   CheckInterpolation  both neighbours numeric, the cell not (错误)
+//   CompareExtremeWithMinutes  a daily extreme and its time against the
+//                    minute data of the hour the time lies in (可疑)
 //   AuditContext     the call's parameters, rules, minute data and findings
 //
 // Nothing here allocates per cell; cells are views into the host's arrays,
@@ -21,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,7 +105,7 @@ class Grid {
 
  private:
   static const Cell kAbsentCell;
-  std::vector<Cell> cells_;  // day-major: the order of convention A
+  std::vector<Cell> cells_;  // day-major, the order in which findings are appended
   int days_ = 0;
   int columns_ = 0;
 };
@@ -162,10 +165,11 @@ class ColumnLabels {
 
 // ---------------------------------------------------------------- neighbours
 
-// The hours before and after an hourly cell (convention F): across the day
-// boundary, column 24 of the day before and column 1 of the day after. Not
-// set (false) for arrays with fewer than 24 columns, columns after 24, the
-// first hour of day 1 and the last hour of the last day.
+// The hours before and after an hourly cell, across the day boundary: the
+// hour before column 1 is column 24 of the day before, the hour after column
+// 24 is column 1 of the day after. Not set (false) for arrays with fewer
+// than 24 columns, columns after 24, the first hour of day 1 and the last
+// hour of the last day.
 struct HourNeighbours {
   const Cell* before = nullptr;
   const Cell* after = nullptr;
@@ -241,24 +245,54 @@ class AuditContext {
   AuditList& list_;
 };
 
-// ---------------------------------------------------------------- rules C to G
+// ---------------------------------------------------------------- shared rules
 
-// Convention D: true when the cell is a well-formed whole number. A present
-// cell that is not gets "记录格式错误" (错误); an absent one gets nothing.
+// The format test: true when the cell is a well-formed whole number, the
+// only values that take part in extremes, comparisons and recomputations. A
+// present cell that is not (a decimal, a missing run, any other text) gets
+// "记录格式错误" (错误); an absent one ("-", empty) gets nothing.
 bool CheckFormat(AuditContext& cx, const Cell& v, const Spot& at);
 
-// Convention E: "记录超气候极值" (可疑) when v > upper or v < lower. Use
-// CheckUpperExtreme / CheckLowerExtreme for elements with one limit.
+// The climate limits: "记录超气候极值" (可疑) when v > upper or v < lower.
+// Use CheckUpperExtreme / CheckLowerExtreme for elements with one limit.
 void CheckExtremes(AuditContext& cx, double v, double upper, double lower, const Spot& at);
 void CheckUpperExtreme(AuditContext& cx, double v, double upper, const Spot& at);
 void CheckLowerExtreme(AuditContext& cx, double v, double lower, const Spot& at);
 
-// Convention G: when both hour neighbours (convention F) are numeric and
-// the cell itself is not, the interpolation finding (错误); "应内插" for
-// most elements, "不应缺测" (NotMissing) for vapour pressure and dew point.
-// Returns whether it was reported.
+// A gap between readings: when both hour neighbours (NeighboursOf) are
+// numeric and the cell itself is not, the interpolation finding (错误);
+// "应内插" for most elements, "不应缺测" (NotMissing) for vapour pressure
+// and dew point. Returns whether it was reported.
 enum class GapWording { Interpolate, NotMissing };
 bool CheckInterpolation(AuditContext& cx, const Grid& g, int day, int column, const Spot& at,
                         GapWording wording = GapWording::Interpolate);
+
+// ---------------------------------------------------------------- minute data
+
+// Hour (1..24) of the observation day in which an extreme timed hhmm lies: a
+// time with minutes lies in the hour ending at hh + 1, a full hour in the
+// hour ending then, and "0000" is the day's end (24). 0 when the time names
+// no hour of the day.
+int MinuteDataHour(std::string_view hhmm);
+
+// Which extreme of an hour of minute data a daily extreme is compared with,
+// and the wording of the two findings: TimeOrItem "valueLabel/hh" and
+// "timeLabel/hh" for the hour hh.
+struct MinuteComparison {
+  std::string_view element;
+  bool maximum;  // the hour's largest value, else its smallest
+  std::string_view valueLabel, timeLabel;
+  std::string_view valueMessage, timeMessage;
+};
+
+// A daily extreme recorded at hhmm (a time of four characters the caller
+// has accepted) against the minute data of the hour that time lies in. When
+// that hour holds a value: a recorded value (nullopt when the record takes
+// no part) that differs from the hour's extreme gets valueMessage, and a
+// time whose minutes are not among those the extreme occurs at gets
+// timeMessage (both 可疑, in this order).
+void CompareExtremeWithMinutes(AuditContext& cx, const MinuteHours& minutes, int day,
+                               std::optional<double> recorded, std::string_view hhmm,
+                               const MinuteComparison& how);
 
 }  // namespace kelvane::afile::audit
