@@ -292,6 +292,26 @@ TEST(CloudCodes, PositionsGiveTheClasses) {
   EXPECT_TRUE(IsLowCloudPosition(CloudCodePosition("T")));  // tail of "SCCAST,"
 }
 
+// The lookup table must give what a plain search of the list gives, for
+// every piece of the list (codes, their tails and heads, pieces across a
+// ",") and for words that are no code.
+TEST(CloudCodes, PositionIsThePlainSearchOfTheList) {
+  auto search = [](std::string_view w) -> int {
+    if (w.empty()) return 0;
+    for (size_t at = kCloudCodeList.find(w); at != std::string_view::npos;
+         at = kCloudCodeList.find(w, at + 1))
+      if (at + w.size() < kCloudCodeList.size() && kCloudCodeList[at + w.size()] == ',')
+        return static_cast<int>(at) + 1;
+    return 0;
+  };
+  std::vector<std::string> words = {"FG", "CUHUMX", "cu", "1", "0", "--", "CU,", "CU,ST",
+                                    "SC,CB", ",", "ACCASTX", "SCCASTLE"};
+  for (size_t at = 0; at < kCloudCodeList.size(); ++at)
+    for (size_t n = 1; n <= 8 && at + n <= kCloudCodeList.size(); ++n)
+      words.emplace_back(kCloudCodeList.substr(at, n));
+  for (const std::string& w : words) EXPECT_EQ(CloudCodePosition(w), search(w)) << w;
+}
+
 TEST(CloudCodes, ObservationTimeLabels) {
   EXPECT_EQ(ObsTimeLabel(4, 1), "2");
   EXPECT_EQ(ObsTimeLabel(4, 2), "8");

@@ -174,9 +174,10 @@ void SunriseSunset(std::string_view year, std::string_view month, std::string_vi
   set = FormatTwoDecimals(12 + length / 2);
 }
 
-double EquationOfTime(std::string_view year, std::string_view month, std::string_view day,
-                      std::string_view hour, std::string_view longitude) {
-  double lambda = CoordinateToDegreesValue(longitude, 'E', 'W');
+namespace {
+
+double EquationOfTimeAt(std::string_view year, std::string_view month, std::string_view day,
+                        std::string_view hour, double lambda) {
   DateNumber date = DayNumber(year, month, day);
   double t = YearAngle(date.year, date.n, lambda, LeadingNumber(hour));
   return (0.0028 - 1.9857 * std::sin(t) + 9.9059 * std::sin(2 * t) - 7.0924 * std::cos(t) -
@@ -184,11 +185,22 @@ double EquationOfTime(std::string_view year, std::string_view month, std::string
          60;
 }
 
+}  // namespace
+
+double EquationOfTime(std::string_view year, std::string_view month, std::string_view day,
+                      std::string_view hour, std::string_view longitude) {
+  return EquationOfTimeAt(year, month, day, hour, CoordinateToDegreesValue(longitude, 'E', 'W'));
+}
+
 double TrueSolarTime(std::string_view year, std::string_view month, std::string_view day,
                      std::string_view hour, std::string_view longitude) {
-  double lambda = CoordinateToDegreesValue(longitude, 'E', 'W');
-  return LeadingNumber(hour) + (lambda - 120) * 4 / 60 +
-         EquationOfTime(year, month, day, hour, longitude);
+  return TrueSolarTime(year, month, day, hour, CoordinateToDegreesValue(longitude, 'E', 'W'));
+}
+
+double TrueSolarTime(std::string_view year, std::string_view month, std::string_view day,
+                     std::string_view hour, double longitudeDegrees) {
+  return LeadingNumber(hour) + (longitudeDegrees - 120) * 4 / 60 +
+         EquationOfTimeAt(year, month, day, hour, longitudeDegrees);
 }
 
 void SunriseSunsetMeanTime(std::string_view year, std::string_view month, std::string_view day,

@@ -64,6 +64,11 @@ double EquationOfTime(std::string_view year, std::string_view month, std::string
 // at the longitude. Raises kErrTypeMismatch for a date that does not exist.
 double TrueSolarTime(std::string_view year, std::string_view month, std::string_view day,
                      std::string_view hour, std::string_view longitude);
+// The same with the longitude already in degrees (CoordinateToDegreesValue
+// of the longitude text, east positive), for callers that ask for many times
+// of one station.
+double TrueSolarTime(std::string_view year, std::string_view month, std::string_view day,
+                     std::string_view hour, double longitudeDegrees);
 
 // Sunrise and sunset in local mean solar time, hours rounded to two decimals
 // and held in single precision (12/12 in polar night, 0/24 in polar day). The

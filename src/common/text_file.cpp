@@ -1,6 +1,12 @@
 #include "common/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <iconv.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstdint>
@@ -11,13 +17,41 @@
 namespace kelvane {
 
 std::string ReadFileBytes(const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!f) throw Error(kErrFileNotFound, "cannot open file: " + path);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw Error(kErrFileNotFound, "cannot open file: " + path);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  // One read of the size the file has, then reads until the end in case it
+  // grew meanwhile (or is not a regular file).
+  struct stat st {};
   std::string bytes;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) bytes.append(buf, n);
-  if (std::ferror(f.get())) throw Error(kErrPathAccess, "cannot read file: " + path);
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    bytes.resize(static_cast<size_t>(st.st_size));
+  size_t used = 0;
+  char more[4096];
+  while (true) {
+    // Where the buffer is full, read into a small one first: at the usual
+    // end of file that read returns nothing and the buffer stays as it is.
+    const bool full = used == bytes.size();
+    char* to = full ? more : bytes.data() + used;
+    const size_t room = full ? sizeof more : bytes.size() - used;
+    const ssize_t n = ::read(fd, to, room);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw Error(kErrPathAccess, "cannot read file: " + path);
+    }
+    if (n == 0) break;
+    if (full) {
+      bytes.append(more, static_cast<size_t>(n));
+      used = bytes.size();
+      bytes.resize(std::max(bytes.size() * 2, size_t{65536}));
+    } else {
+      used += static_cast<size_t>(n);
+    }
+  }
+  bytes.resize(used);
   return bytes;
 }
 

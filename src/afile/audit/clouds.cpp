@@ -4,6 +4,8 @@
 #include "afile/audit/clouds.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cmath>
 #include <initializer_list>
 #include <string>
@@ -189,8 +191,10 @@ SunWindow DayWindow(const AuditContext& cx, std::string_view day) {
 
 // ---------------------------------------------------------------- pieces
 
-int CloudCodePosition(std::string_view word) {
-  if (word.empty()) return 0;
+namespace {
+
+// Position of word in the code list by a plain substring search.
+int SearchCodeList(std::string_view word) {
   size_t from = 0;
   while (true) {
     const size_t at = kCloudCodeList.find(word, from);
@@ -200,6 +204,58 @@ int CloudCodePosition(std::string_view word) {
       return static_cast<int>(at) + 1;
     from = at + 1;
   }
+}
+
+// Every word without a "," that the search finds is the tail of one code of
+// the list: all of them, with the position the search gives, in a small
+// open-addressed table built once, so that the forms of a month (tens of
+// thousands of words) cost a hash and a compare each instead of a search of
+// the list.
+class CodeTable {
+ public:
+  CodeTable() {
+    for (size_t at = 0; at < kCloudCodeList.size(); ++at) {
+      if (kCloudCodeList[at] == ',') continue;
+      const size_t comma = kCloudCodeList.find(',', at);
+      const std::string_view tail = kCloudCodeList.substr(at, comma - at);
+      Slot& slot = slots_[Index(tail)];
+      if (slot.position == 0) slot = {tail, static_cast<int>(at) + 1};  // the first place wins
+      longest_ = std::max(longest_, tail.size());
+    }
+  }
+  int Find(std::string_view word) const {
+    if (word.size() > longest_) return 0;
+    return slots_[Index(word)].position;
+  }
+
+ private:
+  struct Slot {
+    std::string_view word;
+    int position = 0;  // 0: empty
+  };
+  static constexpr size_t kSlots = 1024;  // well above the ~200 tails
+  static size_t Hash(std::string_view w) {
+    uint32_t h = 2166136261u;
+    for (char c : w) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h & (kSlots - 1);
+  }
+  // The slot holding w, or the empty slot where it would go.
+  size_t Index(std::string_view w) const {
+    size_t i = Hash(w);
+    while (slots_[i].position != 0 && slots_[i].word != w) i = (i + 1) & (kSlots - 1);
+    return i;
+  }
+  std::array<Slot, kSlots> slots_{};
+  size_t longest_ = 0;
+};
+
+}  // namespace
+
+int CloudCodePosition(std::string_view word) {
+  if (word.empty()) return 0;
+  if (word.find(',') != std::string_view::npos) return SearchCodeList(word);
+  static const CodeTable table;
+  return table.Find(word);
 }
 
 float CodeCloudAmount(const Cell& amount, bool cloudsPresent, float previous) {
@@ -377,6 +433,7 @@ void AgreementPass(AuditContext& cx, const Grid& strNN, const Grid& strNL, const
   const bool sunshine = cx.Present(19);
   const bool northEast = cx.Latitude().ends_with('N') && cx.Longitude().ends_with('E');
   const int monthDays = DaysInMonth(cx.Year(), cx.Month());
+  const double longitude = CoordinateToDegreesValue(cx.Longitude(), 'E', 'W');
   float n = 0, nh = 0;
   for (int day = 1; day <= days; ++day) {
     std::array<char, 24> dayBuf;
@@ -412,7 +469,7 @@ void AgreementPass(AuditContext& cx, const Grid& strNN, const Grid& strNL, const
       const std::string_view label = ObsTimeLabel(observations, i);
       if (label.empty()) continue;
       const int32_t t = Hundredths(
-          TrueSolarTime(cx.Para(2), cx.Para(3), dayText, label, cx.Longitude()));
+          TrueSolarTime(cx.Para(2), cx.Para(3), dayText, label, longitude));
       if (!(window.start < t && t < window.end)) continue;
       const int hour = (t + 99) / 100;  // the hour of true solar time that t falls in
       if (hour < 1 || hour > 24) continue;

@@ -18,6 +18,7 @@ constexpr size_t kHeaderLength = 58;
 // ok false on a wrong code line or an early end of the file.
 void ReadSection(LineReader& in, char letter, MinuteValues reading, MinuteHours& hours, int days,
                  bool& ok) {
+  hours.Reset(reading);
   if (in.Eof()) {
     ok = false;
     return;
@@ -37,7 +38,7 @@ void ReadSection(LineReader& in, char letter, MinuteValues reading, MinuteHours&
         ok = false;
         return;
       }
-      hours.At(day, hour) = ScanMinuteHour(in.ReadLine(), reading);
+      hours.SetLine(day, hour, in.ReadLine());
     }
   }
 }
@@ -64,7 +65,8 @@ void ReadJFile(const std::string& path, int days, JFileData& out) {
       out.ok = false;
       return;
     }
-    LineReader in(path);
+    out.text = ReadText(path);
+    LineReader in(out.text);
     const std::string_view header = in.ReadLine();
     if (header.size() != kHeaderLength || !MatchPattern(header, kHeaderPattern)) {
       out.ok = false;

@@ -6,10 +6,12 @@
 // comparisons are simply skipped.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "afile/audit/minute_extremes.h"
+#include "kelvane/data_file.h"
 
 namespace kelvane::afile::audit {
 
@@ -19,12 +21,13 @@ namespace kelvane::afile::audit {
 // folder.
 std::string JFilePath(std::string_view aFilePath);
 
-// Minute data of one month, each hour scanned once into its extremes
-// (minute_extremes.h) as the file is read: station pressure with its
+// Minute data of one month, each hour scanned into its extremes
+// (minute_extremes.h) when first asked for: station pressure with its
 // thousands digit, as the station-pressure arrays hold it; air temperature
 // and relative humidity as written. Days past the month's end, and sections
 // written without data, hold hours without values.
 struct JFileData {
+  std::shared_ptr<const DataFile::Text> text;  // the lines the hours view
   MinuteHours pressure;
   MinuteHours temperature;
   MinuteHours humidity;

@@ -55,30 +55,62 @@ struct HourExtremes {
 // "," and "=" included), in one pass and without copying the line.
 HourExtremes ScanMinuteHour(std::string_view line, MinuteValues reading = MinuteValues::AsWritten);
 
-// The scanned hours of one element of a month, by (day 1..31, hour column
-// 1..24); the columns run as an hourly array's do, from the hour ending at
-// 21 o'clock of the day before.
+// The hours of one element of a month, by (day 1..31, hour column 1..24);
+// the columns run as an hourly array's do, from the hour ending at 21
+// o'clock of the day before. The reader hands in each hour's line as a view
+// into the file's text (which its owner keeps alive); an hour is scanned the
+// first time an audit asks for it, and only once, so a month costs the
+// scanning of the hours its daily extremes fall in, not of every hour.
 class MinuteHours {
  public:
   static constexpr int kDays = 31;
   static constexpr int kHours = 24;
 
-  // Every hour of every day present and without values.
-  void Reset() { hours_.assign(static_cast<size_t>(kDays * kHours), HourExtremes{}); }
+  // Every hour of every day present and without values; lines set later are
+  // read with `reading`.
+  void Reset(MinuteValues reading = MinuteValues::AsWritten) {
+    reading_ = reading;
+    lines_.assign(kCells, std::string_view());
+    hours_.assign(kCells, HourExtremes{});
+    scanned_.assign(kCells, 0);
+  }
+  // The line of an hour (day 1..31, column 1..24, after Reset); the view
+  // must stay valid as long as this object is used.
+  void SetLine(long day, long column, std::string_view line) {
+    const size_t i = Index(day, column);
+    lines_[i] = line;
+    scanned_[i] = 0;
+  }
   // The hour; nullptr outside the month's days and hours or before Reset.
   const HourExtremes* Find(long day, long column) const {
     if (hours_.empty() || day < 1 || day > kDays || column < 1 || column > kHours)
       return nullptr;
-    return &hours_[Index(day, column)];
+    const size_t i = Index(day, column);
+    if (!scanned_[i]) {
+      hours_[i] = ScanMinuteHour(lines_[i], reading_);
+      scanned_[i] = 1;
+    }
+    return &hours_[i];
   }
-  // The hour to fill (day 1..31, column 1..24, after Reset).
-  HourExtremes& At(long day, long column) { return hours_[Index(day, column)]; }
+  // The extremes of an hour set directly (day 1..31, column 1..24, after
+  // Reset), in place of a line.
+  HourExtremes& At(long day, long column) {
+    const size_t i = Index(day, column);
+    scanned_[i] = 1;
+    return hours_[i];
+  }
 
  private:
+  static constexpr size_t kCells = static_cast<size_t>(kDays * kHours);
   static size_t Index(long day, long column) {
     return static_cast<size_t>((day - 1) * kHours + (column - 1));
   }
-  std::vector<HourExtremes> hours_;
+  MinuteValues reading_ = MinuteValues::AsWritten;
+  std::vector<std::string_view> lines_;
+  // Scanned on demand by the const Find: the cache is not part of the
+  // object's value. One object serves one audit call on one thread.
+  mutable std::vector<HourExtremes> hours_;
+  mutable std::vector<uint8_t> scanned_;
 };
 
 }  // namespace kelvane::afile::audit

@@ -109,11 +109,9 @@ class DaylightHours {
  private:
   void Compute(int day) {
     if (day == day_) return;
-    std::array<char, 24> buf;
-    SunriseSunset(cx_.Para(2), cx_.Para(3), NumberText(day, buf), cx_.Latitude(),
-                  cx_.Longitude(), riseText_, setText_);
-    rise_ = RoundedToTenths(offset_ + LeadingNumber(riseText_));
-    set_ = RoundedToTenths(offset_ + LeadingNumber(setText_));
+    const AuditContext::SunTimes sun = cx_.Sun(day);
+    rise_ = RoundedToTenths(offset_ + sun.rise);
+    set_ = RoundedToTenths(offset_ + sun.set);
     day_ = day;
   }
 
@@ -121,7 +119,6 @@ class DaylightHours {
   double offset_;
   int day_ = 0;
   double rise_ = 0, set_ = 0;
-  std::string riseText_, setText_;
 };
 
 // The time of a daily extreme (a column labelled "...时"): a time of the

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/solar.h"
 #include "common/text.h"
 
 namespace kelvane::afile::audit {
@@ -269,6 +270,19 @@ void CompareExtremeWithMinutes(AuditContext& cx, const MinuteHours& minutes, int
     cx.Suspicious(how.valueMessage, {how.element, day, HourItem(how.valueLabel, h)});
   if (!extreme.At(hhmm.substr(2, 2)))
     cx.Suspicious(how.timeMessage, {how.element, day, HourItem(how.timeLabel, h)});
+}
+
+AuditContext::SunTimes AuditContext::Sun(int day) const {
+  if (day < 1 || day > 31) return {};
+  const size_t d = static_cast<size_t>(day);
+  if (!sunKnown_[d]) {
+    std::array<char, 24> buf;
+    std::string rise, set;
+    SunriseSunset(Para(2), Para(3), NumberText(day, buf), Latitude(), Longitude(), rise, set);
+    sun_[d] = {LeadingNumber(rise), LeadingNumber(set)};
+    sunKnown_[d] = true;
+  }
+  return sun_[d];
 }
 
 }  // namespace kelvane::afile::audit

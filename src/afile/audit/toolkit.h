@@ -226,6 +226,14 @@ class AuditContext {
   bool JFileOk() const { return jfile_.ok; }
   bool MountainStation() const { return mountain_; }
 
+  // Sunrise and sunset of a day of the month (1..31) in local mean time,
+  // hours as SunriseSunset gives them ("6.93" is 6.93 h), computed the first
+  // time an audit asks and kept for the call. {0, 0} outside the days.
+  struct SunTimes {
+    double rise = 0, set = 0;
+  };
+  SunTimes Sun(int day) const;
+
   // Findings. Audit findings leave Line empty.
   void Error(std::string_view message, const Spot& at, std::string_view related = {});
   void Suspicious(std::string_view message, const Spot& at, std::string_view related = {});
@@ -243,6 +251,8 @@ class AuditContext {
   const JFileData& jfile_;
   bool mountain_;
   AuditList& list_;
+  mutable std::array<SunTimes, 32> sun_{};
+  mutable std::array<bool, 32> sunKnown_{};
 };
 
 // ---------------------------------------------------------------- shared rules
