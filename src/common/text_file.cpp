@@ -17,18 +17,25 @@
 namespace kelvane {
 
 std::string ReadFileBytes(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error(kErrFileNotFound, "cannot open file: " + path);
+  // Opened without blocking, so that a pipe or device named like a data
+  // file is refused below instead of waiting for a writer forever.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    const int e = errno;
+    throw Error(e == ENOENT || e == ENOTDIR ? kErrFileNotFound : kErrPathAccess,
+                "cannot open file: " + path);
+  }
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
-  // One read of the size the file has, then reads until the end in case it
-  // grew meanwhile (or is not a regular file).
   struct stat st {};
+  if (::fstat(fd, &st) != 0) throw Error(kErrPathAccess, "cannot read file: " + path);
+  if (!S_ISREG(st.st_mode)) throw Error(kErrPathAccess, "not a regular file: " + path);
+  // One read of the size the file has, then reads until the end in case it
+  // grew meanwhile.
   std::string bytes;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-    bytes.resize(static_cast<size_t>(st.st_size));
+  if (st.st_size > 0) bytes.resize(static_cast<size_t>(st.st_size));
   size_t used = 0;
   char more[4096];
   while (true) {
@@ -40,7 +47,7 @@ std::string ReadFileBytes(const std::string& path) {
     const ssize_t n = ::read(fd, to, room);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw Error(kErrPathAccess, "cannot read file: " + path);
+      throw Error(kErrPathAccess, "cannot read file: " + path + ": " + std::strerror(errno));
     }
     if (n == 0) break;
     if (full) {
