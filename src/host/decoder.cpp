@@ -385,10 +385,15 @@ class Decoder {
     StringArray& a = A(t);
     const Layout& l = LayoutOf(t);
     if (l.list) {
-      a = StringArray::Vector(1, l.fixedColumns);
+      if (!(a.Rank() == 1 && a.LBound(1) == 1 && a.UBound(1) == l.fixedColumns))
+        a = StringArray::Vector(1, l.fixedColumns);
     } else {
       if (columns <= 0) columns = hourly ? l.hourlyColumns : l.fixedColumns;
-      a = StringArray::Matrix(1, f_.days, 1, columns);
+      // A block reshapes the arrays the first pass shaped: keep the cells
+      // (and their buffers) when the shape is the same.
+      if (!(a.Rank() == 2 && a.LBound(1) == 1 && a.UBound(1) == f_.days && a.LBound(2) == 1 &&
+            a.UBound(2) == columns))
+        a = StringArray::Matrix(1, f_.days, 1, columns);
     }
     Fill(a, "-");
   }
