@@ -108,6 +108,46 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"fe", "错误"}, {"as", "可疑"}, {"x", "提示"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A limit keeps the first rows and ends the list with one row that counts
+// the others, after a hand-back and after a merge (last, whatever its level
+// group); Clear starts the count again and keeps the limit.
+TEST(AuditListTest, LimitKeepsTheFirstRowsAndCountsTheRest) {
+  struct Case {
+    size_t limit;
+    int added;
+    Rows handedBack;
+  };
+  const std::string leftOut2 = "另有2条结果未列出(已达结果条数上限)";
+  const std::vector<Case> cases = {
+      {0, 5, {{"m1", "错误"}, {"m2", "可疑"}, {"m3", "错误"}, {"m4", "可疑"}, {"m5", "错误"}}},
+      {5, 5, {{"m1", "错误"}, {"m2", "可疑"}, {"m3", "错误"}, {"m4", "可疑"}, {"m5", "错误"}}},
+      {3, 5, {{"m1", "错误"}, {"m2", "可疑"}, {"m3", "错误"}, {leftOut2, ""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.limit);
+    AuditList list;
+    list.SetLimit(c.limit);
+    for (int i = 1; i <= c.added; ++i)
+      list.Add("m" + std::to_string(i), "", "", "", "", "", i % 2 ? "错误" : "可疑");
+    StringArray back;
+    list.HandBack(back);
+    EXPECT_EQ(ReadList(back), c.handedBack);
+  }
+  AuditList list;
+  list.SetLimit(3);
+  for (int i = 1; i <= 5; ++i)
+    list.Add("m" + std::to_string(i), "", "", "", "", "", i % 2 ? "错误" : "可疑");
+  StringArray caller = MakeList({{"c1", "可疑"}});
+  list.MergeInto(caller);
+  EXPECT_EQ(ReadList(caller),
+            (Rows{{"m1", "错误"}, {"m3", "错误"}, {"c1", "可疑"}, {"m2", "可疑"}, {leftOut2, ""}}));
+  list.Clear();
+  EXPECT_EQ(list.Dropped(), 0u);
+  for (int i = 1; i <= 4; ++i) list.Add("n", "", "", "", "", "", "错误");
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Dropped(), 1u);
+}
+
 TEST(AuditListTest, MergeIntoUnallocatedListActsAsEmpty) {
   AuditList l;
   l.Add("s", "", "", "", "", "", "可疑");

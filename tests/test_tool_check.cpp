@@ -9,6 +9,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "sample/sample_afile.h"
 #include "sample/sample_sysdir.h"
@@ -93,6 +94,55 @@ TEST_F(ToolCheckTest, ExitStatus) {
   { std::ofstream((*dir_ / "Xnotes.txt").string()) << "notes\n"; }
   EXPECT_EQ(Tool("check " + Sys() + " " + Good() + " " + (*dir_ / "Xnotes.txt").string()).status, 0);
   EXPECT_EQ(Tool("check " + Sys() + " " + Good() + " " + (*dir_ / "Ynotes.txt").string()).status, 2);
+}
+
+// One corrupt line must not fill the memory of the host: a cloud record of
+// a million unknown words gives a million findings, of which the tool keeps
+// --max-findings and counts the rest in a last row. A file above
+// --max-file-size is not read at all.
+TEST_F(ToolCheckTest, FindingsAndFileSizeAreBounded) {
+  std::ifstream in(*dir_ / "data" / "A53772-201203.TXT", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  const size_t cloud = text.find("\r\nC0\r\n");
+  ASSERT_NE(cloud, std::string::npos);
+  const size_t lineStart = cloud + 6;
+  const size_t lineEnd = text.find("\r\n", lineStart);
+  std::string words;
+  for (int i = 0; i < 1000000; ++i) words += "XX ";
+  text.replace(lineStart, lineEnd - lineStart, words + ",");
+  fs::create_directories(*dir_ / "huge");
+  const std::string huge = (*dir_ / "huge" / "A53772-201203.TXT").string();
+  std::ofstream(huge, std::ios::binary) << text;
+
+  struct Case {
+    std::string options;
+    int status;
+    size_t findings;
+    std::string last;
+  };
+  const std::vector<Case> cases = {
+      {"--max-findings 100", 1, 100, "条结果未列出(已达结果条数上限)"},
+      {"--max-findings 5000", 1, 5000, "条结果未列出(已达结果条数上限)"},
+      {"--max-file-size 1000", 2, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    const CheckRun r = Tool("check --output json " + c.options + " " + Sys() + " " + huge);
+    EXPECT_EQ(r.status, c.status);
+    const auto j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j.size(), 1u);
+    const auto& f = j[0]["findings"];
+    if (c.status == 2) {
+      EXPECT_NE(j[0]["error"].get<std::string>().find("--max-file-size"), std::string::npos);
+      continue;
+    }
+    ASSERT_EQ(f.size(), c.findings + 1);
+    const std::string last = f.back()["Message"];
+    EXPECT_EQ(last.rfind("另有", 0), 0u) << last;
+    EXPECT_NE(last.find(c.last), std::string::npos) << last;
+    EXPECT_EQ(f.back()["Level"], "");
+  }
+  fs::remove_all(*dir_ / "huge");
 }
 
 TEST_F(ToolCheckTest, ParallelJobsKeepTheOrderAndTheResults) {

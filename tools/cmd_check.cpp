@@ -39,6 +39,8 @@ struct CheckArgs {
   std::string output = "table";
   unsigned jobs = 0;  // 0: one per core
   bool quiet = false;
+  long maxFindings = 10000;                  // per file; 0: no limit
+  uint64_t maxFileSize = 64ull * 1024 * 1024;  // bytes; 0: no limit
   std::vector<std::string> paths;
 };
 
@@ -235,6 +237,8 @@ int RunCheck(const CheckArgs& args) {
   host::CheckOptions opt;
   opt.sysPath = args.sys;
   opt.formatOnly = args.formatOnly;
+  opt.maxFindings = args.maxFindings;
+  opt.maxFileSize = args.maxFileSize;
   Progress* progressForWarnings = nullptr;
   std::mutex warnMu;
   opt.warn = [&](const std::string& text, const std::string& caption) {
@@ -343,6 +347,13 @@ void AddCheckCommand(CLI::App& app, int* exitCode) {
       ->check(CLI::IsMember({"table", "csv", "json", "summary"}));
   cmd->add_option("-j,--jobs", args.jobs, "files checked in parallel (default: one per core)");
   cmd->add_flag("-q,--quiet", args.quiet, "no progress display and no summary line");
+  cmd->add_option("--max-findings", args.maxFindings,
+                  "findings kept per file, the rest counted in one last row (0: no limit)")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
+  cmd->add_option("--max-file-size", args.maxFileSize,
+                  "larger files are not read and count as not checked, in bytes (0: no limit)")
+      ->capture_default_str();
   cmd->add_option("PATH", args.paths,
                   "data files (the kind comes from the name's first letter) or directories "
                   "(walked for A, R and Y files)")

@@ -88,6 +88,10 @@ class KelvaneA {
   std::string WindDToWindDValue(std::string strWD, std::string strWF);
 
   void SetWarningCallback(WarningCallback cb);
+  // At most n findings are kept per call (0, the default: no limit); the
+  // rest are counted, and the list handed back ends with one row saying how
+  // many were left out.
+  void SetFindingLimit(long n);
 
   struct Impl;
 
@@ -113,6 +117,10 @@ class KelvaneR {
                        StringArray& strRFileFM, StringArray& RFileAuditingList);
 
   void SetWarningCallback(WarningCallback cb);
+  // At most n findings are kept per call (0, the default: no limit); the
+  // rest are counted, and the list handed back ends with one row saying how
+  // many were left out.
+  void SetFindingLimit(long n);
 
   struct Impl;
 
@@ -137,6 +145,10 @@ class KelvaneY {
                        StringArray& YFileBZ, StringArray& YFileYQ, StringArray& YFileAuditingList);
 
   void SetWarningCallback(WarningCallback cb);
+  // At most n findings are kept per call (0, the default: no limit); the
+  // rest are counted, and the list handed back ends with one row saying how
+  // many were left out.
+  void SetFindingLimit(long n);
 
   struct Impl;
 

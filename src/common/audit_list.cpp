@@ -7,6 +7,10 @@ namespace kelvane {
 void AuditList::Add(std::string_view message, std::string_view element, std::string_view related,
                     std::string_view day, std::string_view timeOrItem, std::string_view line,
                     std::string_view level) {
+  if (limit_ != 0 && rows_.size() >= limit_) {
+    ++dropped_;
+    return;
+  }
   if (rows_.size() >= 0x7FFFFFFEu) throw std::overflow_error("result list row count overflow");
   Row& r = rows_.emplace_back();
   r[0] = message;
@@ -18,13 +22,24 @@ void AuditList::Add(std::string_view message, std::string_view element, std::str
   r[6] = level;
 }
 
+AuditList::Row AuditList::LeftOutRow() const {
+  Row r;
+  r[0] = "另有" + std::to_string(dropped_) + "条结果未列出(已达结果条数上限)";
+  return r;
+}
+
 void AuditList::HandBack(StringArray& caller) const {
   const long n = Count();
   if (n == 0) return;
-  StringArray out = StringArray::Matrix(1, 7, 0, n);
+  const long extra = dropped_ > 0 ? 1 : 0;
+  StringArray out = StringArray::Matrix(1, 7, 0, n + extra);
   for (long r = 1; r <= n; ++r) {
     const Row& row = rows_[static_cast<size_t>(r - 1)];
     for (long c = 1; c <= 7; ++c) out(c, r) = row[static_cast<size_t>(c - 1)];
+  }
+  if (extra) {
+    const Row row = LeftOutRow();
+    for (long c = 1; c <= 7; ++c) out(c, n + 1) = row[static_cast<size_t>(c - 1)];
   }
   caller = std::move(out);
 }
@@ -84,7 +99,8 @@ void AuditList::MergeInto(StringArray& caller) const {
 
   long lb1 = caller.IsAllocated() ? caller.LBound(1) : 1;
   long ub1 = caller.IsAllocated() ? caller.UBound(1) : 7;
-  StringArray out = StringArray::Matrix(lb1, ub1, 0, total);
+  const long extra = dropped_ > 0 ? 1 : 0;
+  StringArray out = StringArray::Matrix(lb1, ub1, 0, total + extra);
   if (caller.IsAllocated())
     for (long c = lb1; c <= ub1; ++c) out(c, 0) = caller(c, 0);
   long r = 1;
@@ -92,6 +108,11 @@ void AuditList::MergeInto(StringArray& caller) const {
     const Row& row = rowOf(idx);
     for (long c = 1; c <= 7; ++c) out(c, r) = row[static_cast<size_t>(c - 1)];
     ++r;
+  }
+  // The rows left out of this call, last whatever the grouping.
+  if (extra) {
+    const Row row = LeftOutRow();
+    for (long c = 1; c <= 7; ++c) out(c, r) = row[static_cast<size_t>(c - 1)];
   }
   caller = std::move(out);
 }

@@ -19,8 +19,20 @@ class AuditList {
  public:
   using Row = std::array<std::string, 7>;
 
-  // Cut back to row 0 only.
-  void Clear() { rows_.clear(); }
+  // Cut back to row 0 only (the limit stays).
+  void Clear() {
+    rows_.clear();
+    dropped_ = 0;
+  }
+
+  // At most n rows are stored (0: no limit); rows past it are counted, and
+  // the hand-back and the merge end with one row saying how many were left
+  // out, so that one corrupt file cannot fill the memory of its host.
+  void SetLimit(size_t n) { limit_ = n; }
+  size_t Limit() const { return limit_; }
+  size_t Dropped() const { return dropped_; }
+  // The row that ends a list some rows were left out of.
+  Row LeftOutRow() const;
   // Append one row, seven texts in column order.
   void Add(std::string_view message, std::string_view element, std::string_view related,
            std::string_view day, std::string_view timeOrItem, std::string_view line,
@@ -44,6 +56,8 @@ class AuditList {
 
  private:
   std::vector<Row> rows_;
+  size_t limit_ = 0;
+  size_t dropped_ = 0;
 };
 
 // Shape test of a caller's result list: two dimensions, columns covering

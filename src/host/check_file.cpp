@@ -1,6 +1,10 @@
 #include "host/check_file.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cctype>
+#include <string>
 
 #include "common/audit_list.h"
 #include "common/error.h"
@@ -60,7 +64,13 @@ void CheckAFile(KelvaneA& a, const std::string& path, const CheckOptions& opt, F
     DecodedAFile decoded;
     DecodeAFileText(file.text(), para, decoded);
     StringArray merged = list;
+    // The limit holds per file: the audit keeps what the format check left.
+    if (opt.maxFindings > 0) {
+      const long formatRows = list.IsAllocated() && list.Rank() == 2 ? list.UBound(2) : 0;
+      a.SetFindingLimit(std::max(1L, opt.maxFindings - formatRows));
+    }
     r.status = a.AFileAuditing(sys, para, cls, decoded, merged);
+    if (opt.maxFindings > 0) a.SetFindingLimit(opt.maxFindings);
     if (!r.status.ok()) {
       r.findings = ReadFindings(list);
       return;
@@ -79,6 +89,7 @@ struct Checker::Instances {
 Checker::Checker(CheckOptions options)
     : opt_(std::move(options)), in_(std::make_unique<Instances>()) {
   if (opt_.warn) in_->a.SetWarningCallback(opt_.warn);
+  in_->a.SetFindingLimit(opt_.maxFindings);
 }
 
 Checker::~Checker() = default;
@@ -88,6 +99,18 @@ FileResult Checker::Check(const std::string& path) {
   r.file = path;
   r.kind = FileKind(path);
   try {
+    if (opt_.maxFileSize > 0 && (r.kind == 'A' || r.kind == 'R' || r.kind == 'Y')) {
+      struct stat st {};
+      if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+          static_cast<uint64_t>(st.st_size) > opt_.maxFileSize) {
+        r.checked = true;
+        r.status = Status(kErrPathAccess, "file of " + std::to_string(st.st_size) +
+                                              " bytes is larger than the limit of " +
+                                              std::to_string(opt_.maxFileSize) +
+                                              " bytes (--max-file-size)");
+        return r;
+      }
+    }
     switch (r.kind) {
       case 'A':
         r.checked = true;

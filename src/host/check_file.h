@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,12 @@ struct CheckOptions {
   std::string sysPath;       // system directory
   bool formatOnly = false;   // skip the audit
   WarningCallback warn;      // receives the audit's warning, if any
+  // At most this many findings kept per file (0: no limit); the list then
+  // ends with a row saying how many were left out.
+  long maxFindings = 0;
+  // Files larger than this many bytes are not read: an error status (0: no
+  // limit).
+  uint64_t maxFileSize = 0;
 };
 
 // Kind letter of a data file: the first letter of its file name, upper-cased.

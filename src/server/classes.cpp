@@ -56,6 +56,11 @@ void KelvaneA::SetWarningCallback(WarningCallback cb) {
   impl_->warn = std::move(cb);
 }
 
+void KelvaneA::SetFindingLimit(long n) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->list.SetLimit(n > 0 ? static_cast<size_t>(n) : 0);
+}
+
 Status KelvaneA::AFileFormCheck(std::string strSysPath, std::string strPathFile,
                                 VariantArray& AFilePara, StringArray& AFileClass,
                                 StringArray& AFileAuditingList) {
@@ -154,6 +159,11 @@ void KelvaneR::SetWarningCallback(WarningCallback cb) {
   impl_->warn = std::move(cb);
 }
 
+void KelvaneR::SetFindingLimit(long n) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->list.SetLimit(n > 0 ? static_cast<size_t>(n) : 0);
+}
+
 Status KelvaneR::RFileFormCheck(std::string strSysPath, std::string strPathFile,
                                 VariantArray& RFilePara, StringArray& RFileAuditingList) {
   std::lock_guard<std::mutex> lock(impl_->mu);
@@ -192,6 +202,11 @@ KelvaneY::~KelvaneY() = default;
 void KelvaneY::SetWarningCallback(WarningCallback cb) {
   std::lock_guard<std::mutex> lock(impl_->mu);
   impl_->warn = std::move(cb);
+}
+
+void KelvaneY::SetFindingLimit(long n) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->list.SetLimit(n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 Status KelvaneY::YfileFormCheck(std::string strSysPath, std::string strPathFile,
