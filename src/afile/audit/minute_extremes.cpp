@@ -83,8 +83,11 @@ HourExtremes ScanMinuteHour(std::string_view line, MinuteValues reading) {
       max.Take(v, token);
       min.Take(v, token);
     } else {
-      q = static_cast<const char*>(std::memchr(q, ' ', static_cast<size_t>(end - q)));
-      if (!q) q = end;
+      // (An empty line may have no buffer at all: no search then.)
+      const char* blank =
+          q == end ? nullptr
+                   : static_cast<const char*>(std::memchr(q, ' ', static_cast<size_t>(end - q)));
+      q = blank ? blank : end;
       std::string_view text(p, static_cast<size_t>(q - p));
       if (text.find_first_of(",=") != std::string_view::npos) {
         cleaned.clear();
