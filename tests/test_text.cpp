@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -120,6 +121,20 @@ TEST(TextTest, CharCountCountsCodePoints) {
   EXPECT_EQ(CharCount("abc"), 3u);
   EXPECT_EQ(CharCount("示范一站"), 4u);
   EXPECT_EQ(CharCount(""), 0u);
+  // Long texts are counted eight bytes at a time: every length and every
+  // place of a multi-byte character around the word boundaries.
+  const std::vector<std::string> pieces = {"a", "示", "é", "𝄞", " ", "=", "范一"};
+  for (size_t len = 0; len < 40; ++len)
+    for (size_t p = 0; p < pieces.size(); ++p) {
+      std::string text;
+      size_t chars = 0;
+      for (size_t k = 0; k < len; ++k) {
+        const std::string& piece = pieces[(p + k * 3) % pieces.size()];
+        text += piece;
+        for (unsigned char c : piece) chars += (c & 0xC0) != 0x80;
+      }
+      EXPECT_EQ(CharCount(text), chars) << text;
+    }
 }
 
 // The blanks around a text stay in its first and last fields when asked.

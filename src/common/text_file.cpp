@@ -180,7 +180,15 @@ std::string DecodeGb18030(std::string_view bytes) {
 bool IsValidUtf8(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
-    // Fast path over ASCII, eight bytes at a time.
+    // Fast path over ASCII, 32 bytes (then eight) at a time.
+    if (i + 32 <= s.size()) {
+      uint64_t w[4];
+      std::memcpy(w, s.data() + i, 32);
+      if (((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ull) == 0) {
+        i += 32;
+        continue;
+      }
+    }
     if (i + 8 <= s.size()) {
       uint64_t word;
       std::memcpy(&word, s.data() + i, 8);
