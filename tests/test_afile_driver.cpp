@@ -58,7 +58,8 @@ void WriteRuleTable(sqlite3* db, const std::string& table, int columns,
   for (int k = 1; k <= columns; ++k) create += ", Rule" + std::to_string(k) + " TEXT";
   Exec(db, create + ")");
   for (const RuleRecord& r : records) {
-    std::string insert = "INSERT INTO " + table + " VALUES ('" + r.station + "'";
+    std::string insert = "INSERT INTO " + table + " VALUES (" +
+                         (r.station == "<null>" ? "NULL" : "'" + r.station + "'");
     for (int k = 1; k <= columns; ++k) {
       auto it = r.values.find(k);
       insert += it == r.values.end() ? ", NULL" : ", '" + it->second + "'";
@@ -126,6 +127,55 @@ TEST(AuditRulesTest, LoadPicksStationThenDefaultRecord) {
     EXPECT_EQ(LoadAuditRules(s.SysPath(), "54511", c.month, rules), c.result);
     for (const auto& [k, text] : c.texts) EXPECT_EQ(rules.Text(k), text) << "entry " << k;
     for (const auto& [k, value] : c.values) EXPECT_EQ(rules.Rule(k), value) << "entry " << k;
+  }
+}
+
+// Faults of the stored rules are reported, one sentence each, and change
+// nothing of what is loaded.
+TEST(AuditRulesTest, FaultsOfTheStoredRulesAreReported) {
+  const std::string twelve = "1,2,3,4,5,6,7,8,9,10,11,12";
+  const std::string lib1 = "审核规则库tabAuditingRuleLib1";
+  struct Case {
+    const char* name;
+    std::vector<RuleRecord> lib1, lib2;
+    std::vector<std::string> problems;
+    std::map<int, std::string> texts;  // entries loaded all the same
+  };
+  const std::vector<Case> cases = {
+      {"clean: numbers, a monthly list, unused entries",
+       {{"54511", {{1, "1100"}, {2, twelve}, {3, "-5.5"}}}}, {{"54511", {{1, "90"}}}}, {},
+       {{1, "1100"}, {2, "3"}}},
+      {"a value that is no number",
+       {{"54511", {{12, "x"}}}}, {{"54511", {}}},
+       {lib1 + "中站号54511的第12项\"x\"既不是数值,也不是12个月的数值列表"}, {{12, "x"}}},
+      {"a monthly list with a gap and a word",
+       {{"54511", {{2, "1,2,,x,5,6,7,8,9,10,11,12"}}}}, {{"54511", {}}},
+       {lib1 + "中站号54511的第2项\"1,2,,x,5,6,7,8,9,10,11,12\"既不是数值,也不是12个月的数值列表"},
+       {{2, ""}}},
+      {"thirteen values and NaN",
+       {{"54511", {{2, twelve + ",13"}, {3, "NaN"}}}}, {{"54511", {}}},
+       {lib1 + "中站号54511的第2项\"" + twelve + ",13\"既不是数值,也不是12个月的数值列表",
+        lib1 + "中站号54511的第3项\"NaN\"既不是数值,也不是12个月的数值列表"},
+       {{2, twelve + ",13"}}},
+      {"two records of the station and one without a station number",
+       {{"54511", {{1, "1"}}}, {"54511", {{1, "2"}}}, {"<null>", {}}}, {{"54511", {}}},
+       {lib1 + "中有1条记录没有站号(共3条)", lib1 + "中站号54511有2条记录,使用第一条"},
+       {{1, "1"}}},
+      {"an empty table", {{"54511", {}}}, {},
+       {"审核规则库tabAuditingRuleLib2没有记录"}, {}},
+      {"the default record's faults name it",
+       {{"99999", {{5, "abc"}}}}, {{"99999", {}}},
+       {lib1 + "中站号99999的第5项\"abc\"既不是数值,也不是12个月的数值列表"}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch s;
+    WriteRuleLibrary(s.SysPath(), c.lib1, c.lib2);
+    AuditRules rules;
+    std::vector<std::string> problems;
+    EXPECT_TRUE(LoadAuditRules(s.SysPath(), "54511", "03", rules, &problems));
+    EXPECT_EQ(problems, c.problems);
+    for (const auto& [k, text] : c.texts) EXPECT_EQ(rules.Text(k), text) << "entry " << k;
   }
 }
 

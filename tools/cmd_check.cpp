@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -241,8 +242,12 @@ int RunCheck(const CheckArgs& args) {
   opt.maxFileSize = args.maxFileSize;
   Progress* progressForWarnings = nullptr;
   std::mutex warnMu;
+  // A fault of the reference data is met again with every file that reads
+  // it: each distinct warning is shown once.
+  std::set<std::string> warned;
   opt.warn = [&](const std::string& text, const std::string& caption) {
     std::lock_guard<std::mutex> lock(warnMu);
+    if (!warned.insert(caption + '\n' + text).second) return;
     if (progressForWarnings) progressForWarnings->Wipe();
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
   };

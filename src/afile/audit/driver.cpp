@@ -185,7 +185,14 @@ void RunAFileAuditing(const AuditInputs& in, AuditRules& rules, AuditList& list,
   } eraseOnExit{rules};
 
   const std::string path = in.AFilePara(1).Text();
-  if (!LoadAuditRules(in.sysPath, in.AFilePara(7).Text(), in.AFilePara(3).Text(), rules)) {
+  // Faults of the stored rules are told to the host, one warning each; the
+  // audit goes on with the rules as stored.
+  std::vector<std::string> problems;
+  const bool found =
+      LoadAuditRules(in.sysPath, in.AFilePara(7).Text(), in.AFilePara(3).Text(), rules, &problems);
+  if (warn)
+    for (const std::string& p : problems) warn(p, std::string(kWarningCaption));
+  if (!found) {
     if (warn) warn(std::string(kNoRulesWarning), std::string(kWarningCaption));
     list.Add(kNoRulesNotice, "全月", "", "", "", "1", "");
     return;

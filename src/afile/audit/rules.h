@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace kelvane::afile::audit {
@@ -43,7 +44,13 @@ class AuditRules {
 // the result. A stored value with exactly eleven commas is a January-first
 // monthly list and gives the audited month's item; any other value is taken
 // whole. Raises kelvane::Error when the database or a table cannot be read.
+//
+// problems (when given) receives one sentence for each fault of the stored
+// rules noticed on the way — a table without records, a record without a
+// station number, a station with more than one record, a value used that is
+// neither a number nor a list of twelve — naming the table, the station, the
+// entry and the value. They change nothing of what is loaded.
 bool LoadAuditRules(std::string_view sysPath, std::string_view station, std::string_view month,
-                    AuditRules& rules);
+                    AuditRules& rules, std::vector<std::string>* problems = nullptr);
 
 }  // namespace kelvane::afile::audit
