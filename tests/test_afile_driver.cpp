@@ -735,7 +735,7 @@ TEST(AFileAuditingTest, NoRuleSetGivesWarningAndNoticeAheadOfFormatErrors) {
 
 TEST(AFileAuditingTest, RuleSetFoundAddsNothingYet) {
   Scratch s;
-  WriteRuleLibrary(s.SysPath(), {{"99999", {{1, "1100"}}}}, {});
+  WriteRuleLibrary(s.SysPath(), {{"99999", {{1, "1100"}}}}, {{"99999", {}}});
   KelvaneA a;
   int warnings = 0;
   a.SetWarningCallback([&](const std::string&, const std::string&) { ++warnings; });
