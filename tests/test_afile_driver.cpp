@@ -205,6 +205,25 @@ TEST(AuditRulesTest, MissingDatabaseOrTableIsAnError) {
   WriteRuleTable(db, "tabAuditingRuleLib1", 66, {{"54511", {}}});
   sqlite3_close(db);
   EXPECT_THROW(LoadAuditRules(s.SysPath(), "54511", "03", rules), Error);
+
+  // A table with too few columns is named with its file and what it lacks.
+  Scratch t;
+  const fs::path file2 = fs::path(t.SysPath()) / "Sysconfig" / "SysLib.mdb";
+  fs::create_directories(file2.parent_path());
+  ASSERT_EQ(sqlite3_open(file2.string().c_str(), &db), SQLITE_OK);
+  WriteRuleTable(db, "tabAuditingRuleLib1", 60, {{"54511", {}}});
+  WriteRuleTable(db, "tabAuditingRuleLib2", 48, {{"54511", {}}});
+  sqlite3_close(db);
+  try {
+    LoadAuditRules(t.SysPath(), "54511", "03", rules);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("table 'tabAuditingRuleLib1' of "), std::string::npos) << what;
+    EXPECT_NE(what.find("SysLib.mdb has 60 value columns after 'StationNum'; entries 1..66 need 66"),
+              std::string::npos)
+        << what;
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -49,8 +49,9 @@ std::string YesNoFlagOf(const StationRecord& rec, std::string_view column) {
 
 }  // namespace
 
-StationRecord::StationRecord(std::vector<std::string> columns, std::vector<std::string> values)
-    : columns_(std::move(columns)), values_(std::move(values)) {}
+StationRecord::StationRecord(std::vector<std::string> columns, std::vector<std::string> values,
+                             std::string source)
+    : columns_(std::move(columns)), values_(std::move(values)), source_(std::move(source)) {}
 
 bool StationRecord::Has(std::string_view column) const {
   for (const auto& c : columns_)
@@ -62,7 +63,8 @@ const std::string& StationRecord::Get(std::string_view column) const {
   for (size_t i = 0; i < columns_.size(); ++i)
     if (columns_[i] == column) return values_[i];
   throw Error(kErrColumnNotFound,
-              "column '" + std::string(column) + "' not found in table 'tabStationParameter'");
+              "column '" + std::string(column) + "' not found in table 'tabStationParameter'" +
+                  (source_.empty() ? std::string() : " of " + source_));
 }
 
 std::optional<StationRecord> FindStation(std::string_view sysPath, std::string_view station) {
@@ -75,7 +77,7 @@ std::optional<StationRecord> FindStation(std::string_view sysPath, std::string_v
   std::vector<std::string> values;
   values.reserve(cols.size());
   for (size_t i = 0; i < cols.size(); ++i) values.push_back(rs.Field(static_cast<int>(i)));
-  return StationRecord(cols, std::move(values));
+  return StationRecord(cols, std::move(values), rs.table().path);
 }
 
 std::string StationModeFlag(long code) {

@@ -17,7 +17,9 @@ namespace kelvane {
 class StationRecord {
  public:
   StationRecord() = default;
-  StationRecord(std::vector<std::string> columns, std::vector<std::string> values);
+  // source: the database file the row was read from, named in errors.
+  StationRecord(std::vector<std::string> columns, std::vector<std::string> values,
+                std::string source = {});
   // Field text ("" for null). Raises kelvane::Error when the column is absent.
   const std::string& Get(std::string_view column) const;
   bool Has(std::string_view column) const;
@@ -25,6 +27,7 @@ class StationRecord {
  private:
   std::vector<std::string> columns_;
   std::vector<std::string> values_;
+  std::string source_;
 };
 
 // Opens tabStationParameter below sysPath and returns the row whose

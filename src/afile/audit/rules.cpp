@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/database.h"
+#include "common/error.h"
 #include "common/text.h"
 #include "kelvane/safe_array.h"
 
@@ -39,6 +40,16 @@ void NoteBadValue(Problems* problems, std::string_view table, std::string_view s
 // value columns are positions 1..count (position 0 is the key column).
 void LoadRecord(const db::Recordset& rs, std::string_view table, std::string_view station,
                 int first, int count, int month, AuditRules& rules, Problems* problems) {
+  // The values are read by position: a table with too few columns is named
+  // with its file and what it lacks.
+  const size_t have = rs.Columns().size();
+  if (have < static_cast<size_t>(count) + 1)
+    throw Error(kErrColumnNotFound,
+                "table '" + std::string(table) + "' of " + rs.table().path + " has " +
+                    std::to_string(have == 0 ? 0 : have - 1) + " value columns after '" +
+                    (have == 0 ? std::string("StationNum") : rs.Columns()[0]) + "'; entries " +
+                    std::to_string(first) + ".." + std::to_string(first + count - 1) +
+                    " need " + std::to_string(count));
   for (int k = 1; k <= count; ++k) {
     std::string text = rs.Field(k);
     const bool monthly = CountSeparators(text, ",") == 11;
