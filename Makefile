@@ -47,6 +47,7 @@ fuzz: setup
 	  -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	bash scripts/fuzz.sh $(FUZZ_BUILD)
+	bash scripts/fuzz.sh $(FUZZ_BUILD) fuzz_rfile_format
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-bench

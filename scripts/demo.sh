@@ -10,6 +10,9 @@ echo "== Sample system directory: $dir (stations, rules, radiation constants, A 
 echo
 echo "== Checking the sample station files"
 "$bin" check --sys "$dir" "$dir"/data/A*.TXT
+echo
+echo "== Checking the sample radiation files (classes 1, 2 and 3)"
+"$bin" check --sys "$dir" "$dir"/data/R*.TXT
 
 # A copy of one file with two faults: a wrong latitude in the header (a format
 # finding against the station table) and a station pressure of day 2 written
@@ -21,4 +24,12 @@ awk 'NR==1 { $0 = substr($0, 1, 8) "9" substr($0, 10) }
      NR==5 { sub(/ [0-9][0-9][0-9][0-9] /, " 123 ") }
      { print }' "$src" > "$dst"
 echo "== Checking a damaged copy: $dst"
+"$bin" check --sys "$dir" "$dst" || echo "(exit status $?: the file has errors)"
+
+# A copy of a radiation file whose diffuse hour 11-12 of day 2 is 260, above
+# the global hour (and the daily total raised with it).
+src="$dir/data/R54399-201203.TXT"
+dst="$dir/damaged/R54399-201203.TXT"
+awk 'NR==70 { $12 = "260"; $25 = "0577" } { print }' "$src" > "$dst"
+echo "== Checking a damaged radiation file: $dst"
 "$bin" check --sys "$dir" "$dst" || echo "(exit status $?: the file has errors)"

@@ -175,7 +175,7 @@ TEST(SampleSysdirStations, FollowTheHeaderRules) {
   const Expect expect[] = {
       {"54511", '2', '1', "11111090110109111001", true, '2'},
       {"54399", '1', '1', "11111000110100111011", true, '1'},
-      {"53772", '3', '0', "00000090000000009009", false, '0'},
+      {"53772", '3', '0', "00000090000000009009", false, '3'},
   };
   for (const Expect& e : expect) {
     SCOPED_TRACE(e.num);

@@ -12,6 +12,7 @@
 #include "display.h"
 #include "sample/sample_afile.h"
 #include "sample/sample_corpus.h"
+#include "sample/sample_rfile.h"
 #include "sample/sample_sysdir.h"
 #include "kelvane/kelvane.h"
 
@@ -132,6 +133,8 @@ void AddSampleCommand(CLI::App& app, int* exitCode) {
         std::printf("sample data file written: %s\n", path.c_str());
       for (const std::string& path : minuteFiles)
         std::printf("sample minute data file written: %s\n", path.c_str());
+      for (const std::string& path : sample::WriteSampleRFiles(args.out))
+        std::printf("sample radiation data file written: %s\n", path.c_str());
       *exitCode = kExitOk;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "kelvane: %s\n", e.what());

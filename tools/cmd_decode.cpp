@@ -63,7 +63,44 @@ std::string WithSeparator(std::string dir) {
   return dir;
 }
 
+void PrintJson(const Json& out) {
+  const std::string text = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+// An R file: RFilePara and the arrays of the radiation audit.
+int DecodeR(const DecodeArgs& args) {
+  DataFile file;
+  Status s = file.Open(args.file);
+  KelvaneR r;
+  VariantArray para = VariantArray::Vector(1, 12);
+  StringArray list;
+  if (s.ok()) s = r.RFileFormCheck(WithSeparator(args.sys), file, para, list);
+  RFileArrays d;
+  if (s.ok() && para(6).Truth()) s = DecodeRFile(file, para, d);
+  if (!s.ok()) {
+    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
+    return kExitUsage;
+  }
+  if (!para(6).Truth()) {
+    std::string why;
+    for (const host::Finding& f : host::ReadFindings(list)) why = f.Message;  // the fatal one is last
+    std::fprintf(stderr, "kelvane: %s: the format check cannot go on: %s\n", args.file.c_str(),
+                 why.c_str());
+    return kExitUsage;
+  }
+  Json out;
+  out["RFilePara"] = VariantsJson(para);
+  Json arrays = Json::object();
+  for (const auto& e : kRFileArrayTable<>) arrays[std::string(e.name)] = ArrayJson(d.*e.member);
+  out["arrays"] = std::move(arrays);
+  PrintJson(out);
+  return kExitOk;
+}
+
 int Decode(const DecodeArgs& args) {
+  if (host::FileKind(args.file) == 'R') return DecodeR(args);
   DataFile file;
   Status s = file.Open(args.file);
   KelvaneA a;
@@ -107,9 +144,9 @@ int Decode(const DecodeArgs& args) {
 void AddDecodeCommand(CLI::App& app, int* exitCode) {
   static DecodeArgs args;
   auto* cmd = app.add_subcommand(
-      "decode", "Format-check an A file and print the element arrays of its audit as JSON");
+      "decode", "Format-check an A or R file and print the element arrays of its audit as JSON");
   cmd->add_option("--sys", args.sys, "system directory (holds Sysconfig/SysLib.mdb)");
-  cmd->add_option("FILE", args.file, "the A file")->required();
+  cmd->add_option("FILE", args.file, "the A or R file (kind from the first letter of the name)")->required();
   cmd->callback([exitCode] { *exitCode = Decode(args); });
 }
 

@@ -28,6 +28,7 @@
 
 #include "kelvane/afile_arrays.h"
 #include "kelvane/data_file.h"
+#include "kelvane/rfile_arrays.h"
 #include "kelvane/safe_array.h"
 #include "kelvane/status.h"
 #include "kelvane/variant.h"
@@ -108,6 +109,9 @@ class KelvaneR {
 
   Status RFileFormCheck(std::string strSysPath, std::string strPathFile, VariantArray& RFilePara,
                         StringArray& RFileAuditingList);
+  // The same over a file already read (file.Path() is strPathFile).
+  Status RFileFormCheck(std::string strSysPath, const DataFile& file, VariantArray& RFilePara,
+                        StringArray& RFileAuditingList);
 
   Status RFileAuditing(std::string strSysPath, VariantArray& RFilePara, StringArray& strRFileG,
                        StringArray& strRFileN, StringArray& strRFileD, StringArray& strRFileS,
@@ -115,6 +119,10 @@ class KelvaneR {
                        StringArray& strRFileEnvironment, StringArray& strRFileSurface,
                        StringArray& strRFileOtherCZ, StringArray& strRFileBZ,
                        StringArray& strRFileFM, StringArray& RFileAuditingList);
+  // The same with the arrays in one bundle (see kelvane/rfile_arrays.h,
+  // DecodeRFile fills it).
+  Status RFileAuditing(std::string strSysPath, VariantArray& RFilePara, RFileArrays& arrays,
+                       StringArray& RFileAuditingList);
 
   void SetWarningCallback(WarningCallback cb);
   // At most n findings are kept per call (0, the default: no limit); the

@@ -9,6 +9,7 @@
 #include "common/audit_list.h"
 #include "common/error.h"
 #include "host/decoder.h"
+#include "host/rfile_decoder.h"
 
 namespace kelvane::host {
 
@@ -80,16 +81,44 @@ void CheckAFile(KelvaneA& a, const std::string& path, const CheckOptions& opt, F
   r.findings = ReadFindings(list);
 }
 
+void CheckRFile(KelvaneR& rr, const std::string& path, const CheckOptions& opt, FileResult& r) {
+  DataFile file;
+  r.status = file.Open(path);
+  if (!r.status.ok()) return;
+  VariantArray para = VariantArray::Vector(1, 12);
+  StringArray list;
+  const std::string sys = WithSeparator(opt.sysPath);
+  r.status = rr.RFileFormCheck(sys, file, para, list);
+  if (!r.status.ok()) return;
+  const Variant* usable = para.Find(6);
+  r.usable = usable && usable->Truth();
+  if (r.usable && !opt.formatOnly) {
+    RFileArrays arrays;
+    DecodeRFileText(file.text(), para, arrays);
+    StringArray merged = list;
+    r.status = rr.RFileAuditing(sys, para, arrays, merged);
+    if (!r.status.ok()) {
+      r.findings = ReadFindings(list);
+      return;
+    }
+    list = std::move(merged);
+  }
+  r.findings = ReadFindings(list);
+}
+
 }  // namespace
 
 struct Checker::Instances {
   KelvaneA a;
+  KelvaneR r;
 };
 
 Checker::Checker(CheckOptions options)
     : opt_(std::move(options)), in_(std::make_unique<Instances>()) {
   if (opt_.warn) in_->a.SetWarningCallback(opt_.warn);
   in_->a.SetFindingLimit(opt_.maxFindings);
+  if (opt_.warn) in_->r.SetWarningCallback(opt_.warn);
+  in_->r.SetFindingLimit(opt_.maxFindings);
 }
 
 Checker::~Checker() = default;
@@ -115,6 +144,10 @@ FileResult Checker::Check(const std::string& path) {
       case 'A':
         r.checked = true;
         CheckAFile(in_->a, path, opt_, r);
+        break;
+      case 'R':
+        r.checked = true;
+        CheckRFile(in_->r, path, opt_, r);
         break;
       default:
         r.checked = false;

@@ -91,7 +91,8 @@ std::vector<SampleStation> BuildStations() {
 
   // Manual ordinary station in a basin at 778 m: four observations a day
   // (02, 08, 14, 20) with a psychrometer, every element read by the
-  // observer or not observed, no deep ground temperatures, no radiation.
+  // observer or not observed, no deep ground temperatures; a class-3
+  // radiation station (global radiation only).
   SampleStation c;
   c.StationNum = "53772";
   c.Latitude = "37.47N";
@@ -125,6 +126,8 @@ std::vector<SampleStation> BuildStations() {
   c.IcingLine = "1";
   c.FrozenSoil = "1";
   c.GroundEstate = "0";
+  c.RadiationGrade = "三级";
+  c.GPyranometerH = "1.5";
   c.StationName = "示范三站";
   c.id = "manual";
   c.hourly = false;

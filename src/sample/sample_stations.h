@@ -59,7 +59,7 @@ struct StationColumn {
 const std::vector<StationColumn>& StationParameterColumns();
 
 // The three sample stations: 54511 (automatic 基本站, radiation class 2),
-// 54399 (automatic 基准站, radiation class 1), 53772 (manual 一般站).
+// 54399 (automatic 基准站, radiation class 1), 53772 (manual 一般站, radiation class 3).
 const std::vector<SampleStation>& SampleStations();
 
 // The station with the given id or station number; nullptr when none.

@@ -11,6 +11,8 @@
 #include "common/error.h"
 #include "common/wind.h"
 #include "kelvane/kelvane.h"
+#include "rfile/audit/driver.h"
+#include "rfile/format/form_check.h"
 #include "server/instance_count.h"
 
 namespace kelvane {
@@ -149,7 +151,9 @@ std::string KelvaneA::WindDToWindDValue(std::string strWD, std::string strWF) {
 
 // ---------------------------------------------------------------- KelvaneR
 
-struct KelvaneR::Impl : ComponentState {};
+struct KelvaneR::Impl : ComponentState {
+  rfile::SunTimesTable sunTimes;  // RSunTimes: rebuilt by every check and audit
+};
 
 KelvaneR::KelvaneR() : impl_(std::make_unique<Impl>()) {}
 KelvaneR::~KelvaneR() = default;
@@ -170,7 +174,21 @@ Status KelvaneR::RFileFormCheck(std::string strSysPath, std::string strPathFile,
   return RunGuarded([&] {
     impl_->list.Clear();
     CutToRowZero(RFileAuditingList);
-    (void)strSysPath, (void)strPathFile, (void)RFilePara;
+    rfile::RunRFormCheck(strSysPath, strPathFile, nullptr, RFilePara, impl_->sunTimes,
+                         impl_->list);
+    impl_->list.HandBack(RFileAuditingList);
+  });
+}
+
+Status KelvaneR::RFileFormCheck(std::string strSysPath, const DataFile& file,
+                                VariantArray& RFilePara, StringArray& RFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    if (!file.IsOpen()) throw Error(kErrInvalidCall, "RFileFormCheck: the data file is not open");
+    impl_->list.Clear();
+    CutToRowZero(RFileAuditingList);
+    rfile::RunRFormCheck(strSysPath, file.Path(), file.text(), RFilePara, impl_->sunTimes,
+                         impl_->list);
     impl_->list.HandBack(RFileAuditingList);
   });
 }
@@ -182,12 +200,31 @@ Status KelvaneR::RFileAuditing(std::string strSysPath, VariantArray& RFilePara,
                                StringArray& strRFileEnvironment, StringArray& strRFileSurface,
                                StringArray& strRFileOtherCZ, StringArray& strRFileBZ,
                                StringArray& strRFileFM, StringArray& RFileAuditingList) {
+  // The caller's arrays are moved into a bundle for the call and back out
+  // whatever happens.
+  StringArray* const params[] = {&strRFileG,  &strRFileN,           &strRFileD,
+                                 &strRFileS,  &strRFileR,           &strRFileYQ,
+                                 &strRFileEnvironment, &strRFileSurface, &strRFileOtherCZ,
+                                 &strRFileBZ, &strRFileFM};
+  static_assert(std::size(params) == kRFileArrayCount);
+  RFileArrays arrays;
+  const OnExit moveBack{[&] {
+    for (size_t i = 0; i < kRFileArrayCount; ++i)
+      *params[i] = std::move(arrays.*kRFileArrayTable<>[i].member);
+  }};
+  for (size_t i = 0; i < kRFileArrayCount; ++i)
+    arrays.*kRFileArrayTable<>[i].member = std::move(*params[i]);
+  return RFileAuditing(std::move(strSysPath), RFilePara, arrays, RFileAuditingList);
+}
+
+Status KelvaneR::RFileAuditing(std::string strSysPath, VariantArray& RFilePara,
+                               RFileArrays& arrays, StringArray& RFileAuditingList) {
   std::lock_guard<std::mutex> lock(impl_->mu);
   return RunGuarded([&] {
     impl_->list.Clear();
-    (void)strSysPath, (void)RFilePara, (void)strRFileG, (void)strRFileN, (void)strRFileD;
-    (void)strRFileS, (void)strRFileR, (void)strRFileYQ, (void)strRFileEnvironment;
-    (void)strRFileSurface, (void)strRFileOtherCZ, (void)strRFileBZ, (void)strRFileFM;
+    RequireResultListShape(RFileAuditingList, "RFileAuditingList");
+    const rfile::RAuditInputs in{.sysPath = strSysPath, .RFilePara = RFilePara, .arrays = arrays};
+    rfile::RunRFileAuditing(in, impl_->sunTimes, impl_->list, impl_->warn);
     impl_->list.MergeInto(RFileAuditingList);
   });
 }
