@@ -5,6 +5,8 @@
 #include "common/audit_list.h"
 #include "common/error.h"
 #include "host/decoder.h"
+#include "host/yfile_decoder.h"
+#include "kelvane/year_statistic.h"
 
 namespace kelvane::host {
 
@@ -70,15 +72,44 @@ void CheckAFile(KelvaneA& a, const std::string& path, const CheckOptions& opt, F
   r.findings = ReadFindings(list);
 }
 
+void CheckYFile(KelvaneY& y, const std::string& path, const CheckOptions& opt, FileResult& r) {
+  DataFile file;
+  r.status = file.Open(path);
+  if (!r.status.ok()) return;
+  VariantArray para = VariantArray::Vector(1, 16);
+  StringArray list;
+  const std::string sys = WithSeparator(opt.sysPath);
+  r.status = y.YfileFormCheck(sys, file, para, list);
+  if (!r.status.ok()) return;
+  const Variant* usable = para.Find(4);
+  r.usable = usable && usable->Truth();
+  if (r.usable && !opt.formatOnly) {
+    YFileArrays decoded;
+    DecodeYFileText(file.text(), decoded);
+    StringArray merged = list;
+    r.status = y.YfileAuditing(sys, para, decoded, merged);
+    if (!r.status.ok()) {
+      r.findings = ReadFindings(list);
+      return;
+    }
+    list = std::move(merged);
+  }
+  r.findings = ReadFindings(list);
+}
+
 }  // namespace
 
 struct Checker::Instances {
   KelvaneA a;
+  KelvaneY y;
 };
 
 Checker::Checker(CheckOptions options)
     : opt_(std::move(options)), in_(std::make_unique<Instances>()) {
   if (opt_.warn) in_->a.SetWarningCallback(opt_.warn);
+  // The yearly audit's statistics component: this library's, unless the
+  // host registered its own.
+  (void)yearstat::RegisterYearStatistic();
 }
 
 Checker::~Checker() = default;
@@ -92,6 +123,10 @@ FileResult Checker::Check(const std::string& path) {
       case 'A':
         r.checked = true;
         CheckAFile(in_->a, path, opt_, r);
+        break;
+      case 'Y':
+        r.checked = true;
+        CheckYFile(in_->y, path, opt_, r);
         break;
       default:
         r.checked = false;
