@@ -2,6 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+FUZZ_HARNESS ?= fuzz_afile_format
 DEMO_DIR   ?= $(BUILD)/demo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN  := -G Ninja
@@ -46,8 +47,9 @@ fuzz: setup
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	bash scripts/fuzz.sh $(FUZZ_BUILD)
-	bash scripts/fuzz.sh $(FUZZ_BUILD) fuzz_rfile_format
+	@if [ -n "$(FUZZ_HARNESS)" ]; then bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_HARNESS); \
+	else for h in fuzz_afile_format fuzz_rfile_format fuzz_yfile_format; do \
+	  bash scripts/fuzz.sh $(FUZZ_BUILD) $$h || exit 1; done; fi
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-bench

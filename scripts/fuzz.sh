@@ -2,8 +2,9 @@
 # Runs one libFuzzer harness of a fuzz build for a while.
 #   scripts/fuzz.sh BUILD_DIR [HARNESS]   (FUZZ_SECONDS overrides the default 60 s)
 # HARNESS is fuzz_afile_format (the default: the A-file format check),
-# fuzz_weather_text (the weather phenomenon text parser and audit) or
-# fuzz_rfile_format (the R-file format check, decoder and audit).
+# fuzz_weather_text (the weather phenomenon text parser and audit),
+# fuzz_rfile_format (the R-file format check, decoder and audit) or
+# fuzz_yfile_format (the Y-file format check, decoder and audit).
 # Each harness has its working corpus fuzz/corpus_<name> (not kept in the
 # repository), seeded from its hand-made seeds fuzz/seeds_<name> (and, for
 # the A-file harness, the A files under tests/data). Findings (crash-*,
@@ -11,7 +12,7 @@
 # weather harness with the prefix weather_text-).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${1:?usage: scripts/fuzz.sh BUILD_DIR [fuzz_afile_format|fuzz_weather_text|fuzz_rfile_format]}"
+build="${1:?usage: scripts/fuzz.sh BUILD_DIR [fuzz_afile_format|fuzz_weather_text|fuzz_rfile_format|fuzz_yfile_format]}"
 name="${2:-fuzz_afile_format}"
 seconds="${FUZZ_SECONDS:-60}"
 harness="$build/$name"
@@ -37,8 +38,14 @@ case "$name" in
     max_len=100000
     prefix="$artifacts/rfile-"
     ;;
+  fuzz_yfile_format)
+    corpus="fuzz/corpus_yfile"
+    seeds=(fuzz/seeds_yfile/*)
+    max_len=200000
+    prefix="$artifacts/yfile-"
+    ;;
   *)
-    echo "fuzz.sh: unknown harness $name (fuzz_afile_format, fuzz_weather_text, fuzz_rfile_format)" >&2
+    echo "fuzz.sh: unknown harness $name (fuzz_afile_format, fuzz_weather_text, fuzz_rfile_format, fuzz_yfile_format)" >&2
     exit 2
     ;;
 esac

@@ -99,8 +99,50 @@ int DecodeR(const DecodeArgs& args) {
   return kExitOk;
 }
 
+// A Y file: YFilePara and the arrays of the yearly audit.
+int DecodeY(const DecodeArgs& args) {
+  DataFile file;
+  Status s = file.Open(args.file);
+  KelvaneY y;
+  VariantArray para = VariantArray::Vector(1, 16);
+  StringArray list;
+  if (s.ok()) s = y.YfileFormCheck(WithSeparator(args.sys), file, para, list);
+  if (!s.ok()) {
+    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
+    return kExitUsage;
+  }
+  if (!para(4).Truth()) {
+    std::string why;
+    for (const host::Finding& f : host::ReadFindings(list)) why = f.Message;  // the fatal one is last
+    std::fprintf(stderr, "kelvane: %s: the format check cannot go on: %s\n", args.file.c_str(),
+                 why.c_str());
+    return kExitUsage;
+  }
+  YFileArrays d;
+  s = DecodeYFile(file, para, d);
+  if (!s.ok()) {
+    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
+    return kExitUsage;
+  }
+  Json out;
+  out["YFilePara"] = VariantsJson(para);
+  Json arrays = Json::object();
+  const std::pair<const char*, const StringArray*> named[] = {
+      {"strMonthYearS", &d.strMonthYearS}, {"strTimesSegmantMaxR", &d.strTimesSegmantMaxR},
+      {"strElementStartEndDate", &d.strElementStartEndDate}, {"strMonthWDF", &d.strMonthWDF},
+      {"strYearWDF", &d.strYearWDF}, {"YFileFM", &d.YFileFM}, {"YFileGK", &d.YFileGK},
+      {"YFileBZ", &d.YFileBZ}, {"YFileYQ", &d.YFileYQ}};
+  for (const auto& [name, array] : named) arrays[name] = ArrayJson(*array);
+  out["arrays"] = std::move(arrays);
+  const std::string text = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+  return kExitOk;
+}
+
 int Decode(const DecodeArgs& args) {
   if (host::FileKind(args.file) == 'R') return DecodeR(args);
+  if (host::FileKind(args.file) == 'Y') return DecodeY(args);
   DataFile file;
   Status s = file.Open(args.file);
   KelvaneA a;
@@ -144,9 +186,9 @@ int Decode(const DecodeArgs& args) {
 void AddDecodeCommand(CLI::App& app, int* exitCode) {
   static DecodeArgs args;
   auto* cmd = app.add_subcommand(
-      "decode", "Format-check an A or R file and print the element arrays of its audit as JSON");
+      "decode", "Format-check an A, R or Y file and print the element arrays of its audit as JSON");
   cmd->add_option("--sys", args.sys, "system directory (holds Sysconfig/SysLib.mdb)");
-  cmd->add_option("FILE", args.file, "the A or R file (kind from the first letter of the name)")->required();
+  cmd->add_option("FILE", args.file, "the A, R or Y file (kind from the first letter of the name)")->required();
   cmd->callback([exitCode] { *exitCode = Decode(args); });
 }
 

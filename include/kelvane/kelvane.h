@@ -32,6 +32,7 @@
 #include "kelvane/safe_array.h"
 #include "kelvane/status.h"
 #include "kelvane/variant.h"
+#include "kelvane/yfile_arrays.h"
 
 namespace kelvane {
 
@@ -145,12 +146,20 @@ class KelvaneY {
 
   Status YfileFormCheck(std::string strSysPath, std::string strPathFile, VariantArray& YFilePara,
                         StringArray& YFileAuditingList);
+  // The same over a file already read (file.Path() is strPathFile).
+  Status YfileFormCheck(std::string strSysPath, const DataFile& file, VariantArray& YFilePara,
+                        StringArray& YFileAuditingList);
 
   Status YfileAuditing(std::string strSysPath, VariantArray& YFilePara,
                        StringArray& strMonthYearS, StringArray& strTimesSegmantMaxR,
                        StringArray& strElementStartEndDate, StringArray& strMonthWDF,
                        StringArray& strYearWDF, StringArray& YFileFM, StringArray& YFileGK,
                        StringArray& YFileBZ, StringArray& YFileYQ, StringArray& YFileAuditingList);
+  // The same with the arrays in one bundle (see kelvane/yfile_arrays.h,
+  // DecodeYFile fills it). The yearly statistics component is reached by
+  // program identifier (kelvane/year_statistic.h registers this library's).
+  Status YfileAuditing(std::string strSysPath, VariantArray& YFilePara, YFileArrays& arrays,
+                       StringArray& YFileAuditingList);
 
   void SetWarningCallback(WarningCallback cb);
   // At most n findings are kept per call (0, the default: no limit); the

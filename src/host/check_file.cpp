@@ -10,6 +10,8 @@
 #include "common/error.h"
 #include "host/decoder.h"
 #include "host/rfile_decoder.h"
+#include "host/yfile_decoder.h"
+#include "kelvane/year_statistic.h"
 
 namespace kelvane::host {
 
@@ -106,11 +108,37 @@ void CheckRFile(KelvaneR& rr, const std::string& path, const CheckOptions& opt, 
   r.findings = ReadFindings(list);
 }
 
+void CheckYFile(KelvaneY& y, const std::string& path, const CheckOptions& opt, FileResult& r) {
+  DataFile file;
+  r.status = file.Open(path);
+  if (!r.status.ok()) return;
+  VariantArray para = VariantArray::Vector(1, 16);
+  StringArray list;
+  const std::string sys = WithSeparator(opt.sysPath);
+  r.status = y.YfileFormCheck(sys, file, para, list);
+  if (!r.status.ok()) return;
+  const Variant* usable = para.Find(4);
+  r.usable = usable && usable->Truth();
+  if (r.usable && !opt.formatOnly) {
+    YFileArrays decoded;
+    DecodeYFileText(file.text(), decoded);
+    StringArray merged = list;
+    r.status = y.YfileAuditing(sys, para, decoded, merged);
+    if (!r.status.ok()) {
+      r.findings = ReadFindings(list);
+      return;
+    }
+    list = std::move(merged);
+  }
+  r.findings = ReadFindings(list);
+}
+
 }  // namespace
 
 struct Checker::Instances {
   KelvaneA a;
   KelvaneR r;
+  KelvaneY y;
 };
 
 Checker::Checker(CheckOptions options)
@@ -119,6 +147,11 @@ Checker::Checker(CheckOptions options)
   in_->a.SetFindingLimit(opt_.maxFindings);
   if (opt_.warn) in_->r.SetWarningCallback(opt_.warn);
   in_->r.SetFindingLimit(opt_.maxFindings);
+  if (opt_.warn) in_->y.SetWarningCallback(opt_.warn);
+  in_->y.SetFindingLimit(opt_.maxFindings);
+  // The yearly audit's statistics component: this library's, unless the
+  // host registered its own.
+  (void)yearstat::RegisterYearStatistic();
 }
 
 Checker::~Checker() = default;
@@ -148,6 +181,10 @@ FileResult Checker::Check(const std::string& path) {
       case 'R':
         r.checked = true;
         CheckRFile(in_->r, path, opt_, r);
+        break;
+      case 'Y':
+        r.checked = true;
+        CheckYFile(in_->y, path, opt_, r);
         break;
       default:
         r.checked = false;

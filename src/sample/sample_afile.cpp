@@ -1,4 +1,5 @@
 #include "sample/sample_afile.h"
+#include "sample/sample_yfile.h"
 
 #include <iconv.h>
 
@@ -904,6 +905,8 @@ std::vector<std::string> WriteSampleStationFiles(const std::string& dir,
       const std::string minutes = WriteSampleJFile(s, 2012, month, kSampleSeed, data);
       if (minuteFiles && !minutes.empty()) minuteFiles->push_back(minutes);
     }
+  for (const SampleStation& s : SampleStations())
+    written.push_back(WriteSampleYFile(s, 2012, kSampleSeed, data));
   return written;
 }
 

@@ -14,6 +14,8 @@
 #include "rfile/audit/driver.h"
 #include "rfile/format/form_check.h"
 #include "server/instance_count.h"
+#include "yfile/audit.h"
+#include "yfile/form_check.h"
 
 namespace kelvane {
 
@@ -252,7 +254,19 @@ Status KelvaneY::YfileFormCheck(std::string strSysPath, std::string strPathFile,
   return RunGuarded([&] {
     impl_->list.Clear();
     CutToRowZero(YFileAuditingList);
-    (void)strSysPath, (void)strPathFile, (void)YFilePara;
+    yfile::RunYFormCheck(strSysPath, strPathFile, nullptr, YFilePara, impl_->list);
+    impl_->list.HandBack(YFileAuditingList);
+  });
+}
+
+Status KelvaneY::YfileFormCheck(std::string strSysPath, const DataFile& file,
+                                VariantArray& YFilePara, StringArray& YFileAuditingList) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return RunGuarded([&] {
+    if (!file.IsOpen()) throw Error(kErrInvalidCall, "YfileFormCheck: the data file is not open");
+    impl_->list.Clear();
+    CutToRowZero(YFileAuditingList);
+    yfile::RunYFormCheck(strSysPath, file.Path(), file.text(), YFilePara, impl_->list);
     impl_->list.HandBack(YFileAuditingList);
   });
 }
@@ -263,12 +277,31 @@ Status KelvaneY::YfileAuditing(std::string strSysPath, VariantArray& YFilePara,
                                StringArray& strYearWDF, StringArray& YFileFM,
                                StringArray& YFileGK, StringArray& YFileBZ, StringArray& YFileYQ,
                                StringArray& YFileAuditingList) {
+  // The caller's arrays are moved into a bundle for the call and back out
+  // whatever happens.
+  StringArray* const params[] = {&strMonthYearS, &strTimesSegmantMaxR, &strElementStartEndDate,
+                                 &strMonthWDF,   &strYearWDF,          &YFileFM,
+                                 &YFileGK,       &YFileBZ,             &YFileYQ};
+  YFileArrays arrays;
+  StringArray* const members[] = {&arrays.strMonthYearS, &arrays.strTimesSegmantMaxR,
+                                  &arrays.strElementStartEndDate, &arrays.strMonthWDF,
+                                  &arrays.strYearWDF,    &arrays.YFileFM,
+                                  &arrays.YFileGK,       &arrays.YFileBZ,
+                                  &arrays.YFileYQ};
+  const OnExit moveBack{[&] {
+    for (size_t i = 0; i < std::size(params); ++i) *params[i] = std::move(*members[i]);
+  }};
+  for (size_t i = 0; i < std::size(params); ++i) *members[i] = std::move(*params[i]);
+  return YfileAuditing(std::move(strSysPath), YFilePara, arrays, YFileAuditingList);
+}
+
+Status KelvaneY::YfileAuditing(std::string strSysPath, VariantArray& YFilePara,
+                               YFileArrays& arrays, StringArray& YFileAuditingList) {
   std::lock_guard<std::mutex> lock(impl_->mu);
   return RunGuarded([&] {
     impl_->list.Clear();
-    (void)strSysPath, (void)YFilePara, (void)strMonthYearS, (void)strTimesSegmantMaxR;
-    (void)strElementStartEndDate, (void)strMonthWDF, (void)strYearWDF, (void)YFileFM;
-    (void)YFileGK, (void)YFileBZ, (void)YFileYQ;
+    (void)strSysPath;  // the yearly audit reads no database
+    yfile::RunYFileAuditing(YFilePara, arrays, impl_->list);
     impl_->list.MergeInto(YFileAuditingList);
   });
 }
