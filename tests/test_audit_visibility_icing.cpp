@@ -8,6 +8,8 @@
 
 #include "afile/audit/audits.h"
 #include "audit_test_support.h"
+#include "sample/sample_stations.h"
+#include "sample/sample_weather.h"
 
 namespace kelvane::afile::audit {
 namespace {
@@ -189,6 +191,27 @@ TEST_F(WireIcingAudit, Rules) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Run(c), c.findings);
   }
+}
+
+// The sample stations that observe wire icing have rime days in a year,
+// each with the phenomenon 48 in its day text.
+TEST(WireIcingSamples, StationsThatObserveItHaveRimeDays) {
+  int stations = 0;
+  for (const sample::SampleStation& s : sample::SampleStations()) {
+    if (s.IcingLine != "1") continue;
+    ++stations;
+    int days = 0;
+    for (int month = 1; month <= 12; ++month) {
+      const sample::SampleWeather model(s, 2012, month, 7);
+      for (int d = 1; d <= model.Days(); ++d) {
+        if (model.WireIcing(d).code.empty()) continue;
+        ++days;
+        EXPECT_NE(("," + model.WeatherText(d)).find(",48 "), std::string::npos) << s.id;
+      }
+    }
+    EXPECT_GT(days, 0) << s.id;
+  }
+  EXPECT_GT(stations, 0);
 }
 
 }  // namespace
