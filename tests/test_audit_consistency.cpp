@@ -232,5 +232,14 @@ TEST_F(Consistency, EndOfDay) {
   });
 }
 
+// A run-time error in one end-of-day step (here: the rule values cannot be
+// read) loses that step only; the order of records, which reads no rule,
+// is still checked.
+TEST_F(Consistency, AnErrorLosesOnlyItsStep) {
+  rules.Erase();
+  EXPECT_EQ(Run({"", "10,42 2000[300]-0100,.", {}, {}}),
+            (std::vector<Finding>{{"轻雾不应记录在雾之前", kW, "", "1", "", "错误"}}));
+}
+
 }  // namespace
 }  // namespace kelvane::afile::audit
