@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "afile/audit/audits.h"
+#include "afile/audit/rules.h"
 #include "afile/audit/weather_phenomena.h"
 #include "afile/audit/weather_text.h"
 #include "audit_test_support.h"
@@ -485,6 +486,9 @@ TEST(WeatherSamples, DecodedStationFilesPass) {
     kelvane::testing::AuditInputs in;
     host::DecodedAFile d;
     ASSERT_TRUE(kelvane::testing::DecodeSample(samples.SysPath(), path, in, d));
+    // The station's rule values: the rules against the other elements read
+    // them.
+    ASSERT_TRUE(LoadAuditRules(samples.SysPath(), in.para(7).Text(), in.para(3).Text(), in.rules));
     AuditContext cx = in.Context();
     const Grid none;
     AuditWeatherPhenomena(cx, Grid(d.strw), Grid(d.strT), Grid(d.strU), Grid(d.strNN),

@@ -653,7 +653,19 @@ class AFileWriter {
       while (static_cast<int>(cells.size()) < n) cells.push_back(NothingCell());
       return cells;
     }
-    if (t == &A::strG) return std::vector<Cell>(block.layout.size(), NothingCell());
+    if (t == &A::strG) {
+      // Nine records (code, then north-south and east-west diameter,
+      // thickness, weight, temperature, wind) or the six sizes alone.
+      std::vector<Cell> cells(block.layout.size(), NothingCell());
+      const SampleWeather::Icing& ice = w_.WireIcing(d);
+      if (ice.code.empty()) return cells;
+      const size_t first = cells.size() >= 9 ? 1 : 0;
+      if (first == 1) cells[0] = Num(std::stoi(ice.code));
+      cells[first] = cells[first + 3] = Num(ice.diameter);
+      cells[first + 1] = cells[first + 4] = Num(ice.thickness);
+      if (cells.size() >= 9) cells[7] = Num(ice.temperature);
+      return cells;
+    }
     if (t == &A::strFDFF) {
       std::vector<Cell> cells;
       for (int c : Columns(block.kind == BlockKind::HourlyWind ? 24 : n))

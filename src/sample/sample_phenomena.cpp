@@ -101,6 +101,7 @@ void SampleWeather::PlanStorms() {
 void SampleWeather::BuildPhenomena() {
   bare_.assign(static_cast<size_t>(days_ + 1), {});
   timed_.assign(static_cast<size_t>(days_ + 1), {});
+  icing_.assign(static_cast<size_t>(days_ + 1), {});
   for (int d = 1; d <= days_; ++d) {
     const size_t di = static_cast<size_t>(d);
     const int airMin = Min(Series::Temperature, d).value;
@@ -135,6 +136,23 @@ void SampleWeather::BuildPhenomena() {
         f.visibility = -1;
       }
       fog.periods[thickest].visibility = lowest;
+      // Rime grows on the wires in a fog whose air stays below freezing;
+      // it is measured when the fog has lifted. Its diameter and thickness
+      // stay within the sizes an ordinary rime reaches without a weighing
+      // (up to 37 mm).
+      const int from = fog.periods.front().start, to = fog.periods.back().end;
+      int warmest = -1000;
+      for (int m = from + 1; m <= to; ++m)
+        warmest = std::max(warmest, Tenths(Series::Temperature, d, m));
+      if (station_.IcingLine == "1" && warmest <= -5 && to - from >= 120) {
+        Icing& ice = icing_[di];
+        ice.code = "48";
+        ice.diameter = 27 + (to - from) / 120 % 10;
+        ice.thickness = 27 + (to - from) / 180 % 5;
+        ice.temperature = Tenths(Series::Temperature, d, to);
+        if (ice.temperature > 0) ice.temperature = 0;
+        timed.push_back({"48", {{from, to, -1, {}}}, false});
+      }
       timed.push_back(std::move(fog));
     }
     const SamplePrecipitation& p = precip_[di];

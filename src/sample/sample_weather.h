@@ -170,6 +170,15 @@ class SampleWeather {
   std::string WeatherText(int d) const;
   // Ground state code of the 14 h observation.
   int GroundState(int d) const { return groundState_[d]; }
+  // Wire icing of the day at a station that observes it: rime from a fog
+  // in freezing air (code 48, recorded as the phenomenon 48 over the fog's
+  // hours), with its diameters and thicknesses in mm and the air
+  // temperature (tenths of °C) when the fog lifted. Code empty: none.
+  struct Icing {
+    std::string code;
+    int diameter = 0, thickness = 0, temperature = 0;
+  };
+  const Icing& WireIcing(int d) const { return icing_[d]; }
 
   // Clock time hhmm of minute m of an observation day (m 1..1440).
   static int ClockOfMinute(int m);
@@ -251,6 +260,7 @@ class SampleWeather {
   std::vector<std::vector<SamplePeriod>> fog_, thunder_;
   std::vector<SamplePeriod> gale_;  // end 0: none
   std::vector<std::vector<SamplePhenomenon>> timed_;
+  std::vector<Icing> icing_;
 };
 
 }  // namespace kelvane::sample

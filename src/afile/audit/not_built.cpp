@@ -7,23 +7,14 @@
 namespace kelvane::afile::audit {
 
 
-void AuditVisibility(AuditContext&, const Grid&, const Grid&) {}
 
 void AuditFixedPrecipitation(AuditContext&, const Grid&) {}
 void AuditHourlyPrecipitation(AuditContext&, const Grid&, const Grid&) {}
 
-// The weather phenomena rules against the other elements.
-void CheckPeriodWithElements(AuditContext&, const WeatherElements&, const WeatherDay&,
-                             const WeatherRecord&, const WeatherPeriod&, WeatherDayState&) {}
-void CheckMinimumVisibilityWithElements(AuditContext&, const WeatherElements&,
-                                        const WeatherDay&, WeatherDayState&) {}
-void CheckDayWithElements(AuditContext&, const WeatherElements&, const WeatherDay&,
-                          WeatherDayState&) {}
 
 void AuditEvaporation(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
                       const Grid&, const Grid&, const Grid&, const Grid&) {}
 void AuditSnow(AuditContext&, const Grid&, const Grid&) {}
-void AuditWireIcing(AuditContext&, std::string_view, const Grid&, const Grid&) {}
 
 void AuditFixedHourWind(AuditContext&, const Grid&, const Grid&) {}
 void AuditTenMinuteWind(AuditContext&, const Grid&, const Grid&) {}
