@@ -135,6 +135,8 @@ void AddSampleCommand(CLI::App& app, int* exitCode) {
         std::printf("sample minute data file written: %s\n", path.c_str());
       for (const std::string& path : sample::WriteSampleRFiles(args.out))
         std::printf("sample radiation data file written: %s\n", path.c_str());
+      for (const std::string& path : sample::WriteSampleYFiles(args.out))
+        std::printf("sample yearly data file written: %s\n", path.c_str());
       *exitCode = kExitOk;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "kelvane: %s\n", e.what());

@@ -917,6 +917,12 @@ std::vector<std::string> WriteSampleStationFiles(const std::string& dir,
       const std::string minutes = WriteSampleJFile(s, 2012, month, kSampleSeed, data);
       if (minuteFiles && !minutes.empty()) minuteFiles->push_back(minutes);
     }
+  return written;
+}
+
+std::vector<std::string> WriteSampleYFiles(const std::string& dir) {
+  const std::string data = (fs::path(dir) / "data").string();
+  std::vector<std::string> written;
   for (const SampleStation& s : SampleStations())
     written.push_back(WriteSampleYFile(s, 2012, kSampleSeed, data));
   return written;

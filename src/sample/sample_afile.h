@@ -83,4 +83,8 @@ std::string WriteSampleJFile(const SampleStation& station, int year, int month, 
 std::vector<std::string> WriteSampleStationFiles(const std::string& dir,
                                                  std::vector<std::string>* minuteFiles = nullptr);
 
+// The sample Y files of all sample stations (year 2012, from the same
+// weather as their A files) into dir + "/data/"; returns their paths.
+std::vector<std::string> WriteSampleYFiles(const std::string& dir);
+
 }  // namespace kelvane::sample
