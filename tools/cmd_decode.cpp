@@ -63,6 +63,21 @@ std::string WithSeparator(std::string dir) {
   return dir;
 }
 
+// An error status of the check or the decoder.
+int Fail(const DecodeArgs& args, const Status& s) {
+  std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
+  return kExitUsage;
+}
+
+// The format check stopped: its last finding says why.
+int CannotGoOn(const DecodeArgs& args, const StringArray& list) {
+  std::string why;
+  for (const host::Finding& f : host::ReadFindings(list)) why = f.Message;
+  std::fprintf(stderr, "kelvane: %s: the format check cannot go on: %s\n", args.file.c_str(),
+               why.c_str());
+  return kExitUsage;
+}
+
 void PrintJson(const Json& out) {
   const std::string text = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   std::fwrite(text.data(), 1, text.size(), stdout);
@@ -79,17 +94,8 @@ int DecodeR(const DecodeArgs& args) {
   if (s.ok()) s = r.RFileFormCheck(WithSeparator(args.sys), file, para, list);
   RFileArrays d;
   if (s.ok() && para(6).Truth()) s = DecodeRFile(file, para, d);
-  if (!s.ok()) {
-    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
-    return kExitUsage;
-  }
-  if (!para(6).Truth()) {
-    std::string why;
-    for (const host::Finding& f : host::ReadFindings(list)) why = f.Message;  // the fatal one is last
-    std::fprintf(stderr, "kelvane: %s: the format check cannot go on: %s\n", args.file.c_str(),
-                 why.c_str());
-    return kExitUsage;
-  }
+  if (!s.ok()) return Fail(args, s);
+  if (!para(6).Truth()) return CannotGoOn(args, list);
   Json out;
   out["RFilePara"] = VariantsJson(para);
   Json arrays = Json::object();
@@ -107,23 +113,11 @@ int DecodeY(const DecodeArgs& args) {
   VariantArray para = VariantArray::Vector(1, 16);
   StringArray list;
   if (s.ok()) s = y.YfileFormCheck(WithSeparator(args.sys), file, para, list);
-  if (!s.ok()) {
-    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
-    return kExitUsage;
-  }
-  if (!para(4).Truth()) {
-    std::string why;
-    for (const host::Finding& f : host::ReadFindings(list)) why = f.Message;  // the fatal one is last
-    std::fprintf(stderr, "kelvane: %s: the format check cannot go on: %s\n", args.file.c_str(),
-                 why.c_str());
-    return kExitUsage;
-  }
+  if (!s.ok()) return Fail(args, s);
+  if (!para(4).Truth()) return CannotGoOn(args, list);
   YFileArrays d;
   s = DecodeYFile(file, para, d);
-  if (!s.ok()) {
-    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
-    return kExitUsage;
-  }
+  if (!s.ok()) return Fail(args, s);
   Json out;
   out["YFilePara"] = VariantsJson(para);
   Json arrays = Json::object();
@@ -134,9 +128,7 @@ int DecodeY(const DecodeArgs& args) {
       {"YFileBZ", &d.YFileBZ}, {"YFileYQ", &d.YFileYQ}};
   for (const auto& [name, array] : named) arrays[name] = ArrayJson(*array);
   out["arrays"] = std::move(arrays);
-  const std::string text = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
+  PrintJson(out);
   return kExitOk;
 }
 
@@ -150,23 +142,11 @@ int Decode(const DecodeArgs& args) {
   StringArray cls = StringArray::Vector(1, 20);
   StringArray list;
   if (s.ok()) s = a.AFileFormCheck(WithSeparator(args.sys), file, para, cls, list);
-  if (!s.ok()) {
-    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
-    return kExitUsage;
-  }
-  if (!para(6).Truth()) {
-    std::string why;
-    for (const host::Finding& f : host::ReadFindings(list)) why = f.Message;  // the fatal one is last
-    std::fprintf(stderr, "kelvane: %s: the format check cannot go on: %s\n", args.file.c_str(),
-                 why.c_str());
-    return kExitUsage;
-  }
+  if (!s.ok()) return Fail(args, s);
+  if (!para(6).Truth()) return CannotGoOn(args, list);
   AFileArrays d;
   s = DecodeAFile(file, para, d);
-  if (!s.ok()) {
-    std::fprintf(stderr, "kelvane: %s: %s\n", args.file.c_str(), s.description().c_str());
-    return kExitUsage;
-  }
+  if (!s.ok()) return Fail(args, s);
   Json out;
   out["AFilePara"] = VariantsJson(para);
   out["AFileClass"] = ArrayJson(cls);
@@ -175,9 +155,7 @@ int Decode(const DecodeArgs& args) {
   arrays["SysLib"] = VariantsJson(d.SysLib);
   arrays["strManualWindV"] = d.strManualWindV;
   out["arrays"] = std::move(arrays);
-  const std::string text = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
+  PrintJson(out);
   return kExitOk;
 }
 

@@ -1,3 +1,4 @@
+#include "sample/sample_text.h"
 #include "sample/sample_rfile.h"
 
 #include <iconv.h>
@@ -32,21 +33,6 @@ std::string Digits(long v, int width) {
 // A signed group of the given width: "-016", "0123".
 std::string Signed(long v, int width) { return v < 0 ? "-" + Digits(-v, width - 1) : Digits(v, width); }
 
-std::string ToGb18030(const std::string& utf8) {
-  iconv_t cd = iconv_open("GB18030", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw Error(kErrInternal, "cannot convert text to GB18030");
-  std::string out(utf8.size() * 2 + 16, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char* o = out.data();
-  size_t oLeft = out.size();
-  const size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
-  iconv_close(cd);
-  if (r == static_cast<size_t>(-1) || inLeft != 0)
-    throw Error(kErrInternal, "cannot convert text to GB18030");
-  out.resize(out.size() - oLeft);
-  return out;
-}
 
 // Deterministic draws for one station day.
 struct Draw {
@@ -462,18 +448,8 @@ std::vector<std::string> SampleRFileLines(const SampleStation& st, int year, int
 
 std::string WriteSampleRFile(const SampleStation& station, int year, int month, uint32_t seed,
                              const std::string& dir) {
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (ec) throw Error(kErrPathAccess, "cannot create directory " + dir + ": " + ec.message());
-  std::string text;
-  for (const std::string& line : SampleRFileLines(station, year, month, seed)) text += line + "\r\n";
-  const std::string bytes = ToGb18030(text);
-  const fs::path path = fs::path(dir) / SampleRFileName(station, year, month);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw Error(kErrPathAccess, "cannot write " + path.string());
-  return path.string();
+  return WriteLines(SampleRFileLines(station, year, month, seed), dir,
+                    SampleRFileName(station, year, month));
 }
 
 std::vector<std::string> WriteSampleRFiles(const std::string& dir) {

@@ -1,3 +1,4 @@
+#include "sample/sample_text.h"
 #include "sample/sample_yfile.h"
 
 #include <iconv.h>
@@ -86,21 +87,6 @@ double MeanOf(const std::vector<long>& perDay) {
   return s / static_cast<double>(perDay.size() - 1);
 }
 
-std::string ToGb18030(const std::string& utf8) {
-  iconv_t cd = iconv_open("GB18030", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw Error(kErrInternal, "cannot convert text to GB18030");
-  std::string out(utf8.size() * 2 + 16, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char* o = out.data();
-  size_t oLeft = out.size();
-  const size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
-  iconv_close(cd);
-  if (r == static_cast<size_t>(-1) || inLeft != 0)
-    throw Error(kErrInternal, "cannot convert text to GB18030");
-  out.resize(out.size() - oLeft);
-  return out;
-}
 
 // Phenomenon codes of the model counted by the 25 weather-day items (雨, 雪,
 // 冰雹, 冰针, 雾, 轻雾, 露, 霜, 雨凇, 雾凇, 吹雪, 龙卷, 积雪, 结冰, 沙尘暴, 扬沙,
@@ -686,19 +672,7 @@ std::vector<std::string> SampleYFileLines(const SampleStation& station, int year
 
 std::string WriteSampleYFile(const SampleStation& station, int year, uint32_t seed,
                              const std::string& dir) {
-  const std::vector<std::string> lines = SampleYFileLines(station, year, seed);
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (ec) throw Error(kErrPathAccess, "cannot create directory " + dir + ": " + ec.message());
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  const std::string bytes = ToGb18030(text);
-  const fs::path path = fs::path(dir) / SampleYFileName(station, year);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw Error(kErrPathAccess, "cannot write " + path.string());
-  return path.string();
+  return WriteLines(SampleYFileLines(station, year, seed), dir, SampleYFileName(station, year));
 }
 
 }  // namespace kelvane::sample
