@@ -20,17 +20,6 @@ namespace {
 // read as a trigraph.
 constexpr std::string_view kCrossMonthPattern = "???? ?\?/?\?/???? ????\?=";
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The previous month's A file: same directory, letter, station and
 // observation-mode suffix, the previous year and month. When no file has
 // exactly that name, a file whose ".TXT" ending differs only in case is
@@ -50,15 +39,15 @@ std::optional<std::string> PreviousMonthFile(const FormContext& cx, std::string_
   std::string exact = std::string(dir) + base + ".TXT";
   if (std::filesystem::is_regular_file(exact, ec)) return exact;
 
-  const std::filesystem::path folder = dir.empty() ? std::filesystem::path(".")
-                                                   : std::filesystem::path(std::string(dir));
-  std::filesystem::directory_iterator it(folder, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    const std::string fn = it->path().filename().string();
-    if (fn.size() == base.size() + 4 && fn.compare(0, base.size(), base) == 0 &&
-        EqualsIgnoreCase(std::string_view(fn).substr(base.size()), ".TXT") &&
-        it->is_regular_file(ec))
-      return std::string(dir) + fn;
+  // The ending in another case: each of its eight spellings is tried by
+  // name, so the cost does not grow with the number of files in the folder.
+  std::string& candidate = exact;
+  const size_t at = candidate.size() - 3;
+  for (int mask = 1; mask < 8; ++mask) {
+    candidate[at] = (mask & 1) ? 't' : 'T';
+    candidate[at + 1] = (mask & 2) ? 'x' : 'X';
+    candidate[at + 2] = (mask & 4) ? 't' : 'T';
+    if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
   }
   return std::nullopt;
 }
