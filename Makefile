@@ -2,7 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-FUZZ_HARNESS ?= fuzz_afile_format
+FUZZ_HARNESS ?=
 DEMO_DIR   ?= $(BUILD)/demo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN  := -G Ninja
@@ -48,7 +48,7 @@ fuzz: setup
 	  -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@if [ -n "$(FUZZ_HARNESS)" ]; then bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_HARNESS); \
-	else for h in fuzz_afile_format fuzz_rfile_format fuzz_yfile_format; do \
+	else for h in $$(ls fuzz/*.cpp | xargs -n1 basename | sed 's/\.cpp$$//'); do \
 	  bash scripts/fuzz.sh $(FUZZ_BUILD) $$h || exit 1; done; fi
 
 clean:

@@ -4,7 +4,10 @@
 # HARNESS is fuzz_afile_format (the default: the A-file format check),
 # fuzz_weather_text (the weather phenomenon text parser and audit),
 # fuzz_rfile_format (the R-file format check, decoder and audit) or
-# fuzz_yfile_format (the Y-file format check, decoder and audit).
+# fuzz_yfile_format (the Y-file format check, decoder and audit),
+# fuzz_afile_pipeline (the A file's format check, decoding and audit, with
+# and without its minute file, through a structure-aware mutator) or
+# fuzz_jfile (the minute data file reader).
 # Each harness has its working corpus fuzz/corpus_<name> (not kept in the
 # repository), seeded from its hand-made seeds fuzz/seeds_<name> (and, for
 # the A-file harness, the A files under tests/data). Findings (crash-*,
@@ -12,7 +15,7 @@
 # weather harness with the prefix weather_text-).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${1:?usage: scripts/fuzz.sh BUILD_DIR [fuzz_afile_format|fuzz_weather_text|fuzz_rfile_format|fuzz_yfile_format]}"
+build="${1:?usage: scripts/fuzz.sh BUILD_DIR [HARNESS]}"
 name="${2:-fuzz_afile_format}"
 seconds="${FUZZ_SECONDS:-60}"
 harness="$build/$name"
@@ -44,8 +47,39 @@ case "$name" in
     max_len=200000
     prefix="$artifacts/yfile-"
     ;;
+  fuzz_afile_pipeline)
+    corpus="fuzz/corpus_afile_pipeline"
+    seeds=(fuzz/seeds_afile/* fuzz/regression/afile_pipeline/*)
+    # The sample A files, each also with its minute file behind the marker.
+    sample="$build/fuzz-sample"
+    if [ -x "$build/kelvane" ] && [ ! -d "$sample/data" ]; then
+      "$build/kelvane" sample --out "$sample" >/dev/null
+    fi
+    mkdir -p "$build/fuzz-seeds"
+    for a in "$sample"/data/A*.TXT; do
+      cp "$a" "$build/fuzz-seeds/"
+      j="$(dirname "$a")/J$(basename "$a" | cut -c2-)"
+      if [ -f "$j" ]; then
+        { cat "$a"; printf '\0J\n'; cat "$j"; } > "$build/fuzz-seeds/with_minutes_$(basename "$a")"
+      fi
+    done
+    seeds+=("$build"/fuzz-seeds/*)
+    max_len=1200000
+    prefix="$artifacts/pipeline-"
+    ;;
+  fuzz_jfile)
+    corpus="fuzz/corpus_jfile"
+    seeds=(fuzz/regression/jfile/*)
+    sample="$build/fuzz-sample"
+    if [ -x "$build/kelvane" ] && [ ! -d "$sample/data" ]; then
+      "$build/kelvane" sample --out "$sample" >/dev/null
+    fi
+    seeds+=("$sample"/data/J*.TXT)
+    max_len=1200000
+    prefix="$artifacts/jfile-"
+    ;;
   *)
-    echo "fuzz.sh: unknown harness $name (fuzz_afile_format, fuzz_weather_text, fuzz_rfile_format, fuzz_yfile_format)" >&2
+    echo "fuzz.sh: unknown harness $name (the harnesses are fuzz/fuzz_*.cpp)" >&2
     exit 2
     ;;
 esac
@@ -53,6 +87,8 @@ esac
 [ -x "$harness" ] || { echo "fuzz.sh: $harness not built (KELVANE_FUZZ=ON, clang)" >&2; exit 2; }
 mkdir -p "$corpus" "$artifacts"
 for seed in "${seeds[@]}"; do
+  # Recipes of large regression inputs are not inputs themselves.
+  case "$seed" in *.gen) continue ;; esac
   cp -n "$seed" "$corpus/" 2>/dev/null || true
 done
 

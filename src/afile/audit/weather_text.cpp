@@ -35,6 +35,18 @@ std::string_view Prefix(std::string_view s, size_t chars) { return s.substr(0, P
 // True when item followed by "," is one of the comma-terminated items of
 // list (an item never contains a comma, so this is membership).
 bool ListHas(std::string_view list, std::string_view item) {
+  if (!item.empty()) {
+    // An entry holds no comma; otherwise the item is searched for as a
+    // substring that starts and ends at entry boundaries.
+    if (item.find(',') != std::string_view::npos) return false;
+    for (size_t pos = list.find(item); pos != std::string_view::npos;
+         pos = list.find(item, pos + 1)) {
+      const size_t end = pos + item.size();
+      if ((pos == 0 || list[pos - 1] == ',') && (end == list.size() || list[end] == ','))
+        return true;
+    }
+    return false;
+  }
   for (size_t at = 0; at < list.size();) {
     const size_t comma = list.find(',', at);
     if (list.substr(at, comma - at) == item) return true;
