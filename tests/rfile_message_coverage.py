@@ -69,8 +69,9 @@ def format_findings():
                   "质量控制段记录个数不正确", "质量控制段记录长度不正确",
                   "质量控制段中有一记录格式错误"]:
             f.append(need(m, e))
-    # End of file wherever a line is read.
-    for e in SEGMENTS + ["数据段结束", "控制段结束", "更正数据", "封面", "仪器类型性能", "总辐射表",
+    # End of file wherever a line is read (the correction records test the
+    # end of the file first and stop with their own finding).
+    for e in SEGMENTS + ["数据段结束", "控制段结束", "封面", "仪器类型性能", "总辐射表",
                          "记录器", "场地周围环境变化", "备注"]:
         f.append(need("记录非法结束", e))
     f.append(need("观测数据部分结束符记录格式错误", "数据段结束", item="标识"))
