@@ -63,12 +63,16 @@ const std::vector<Case>& Cases() {
       // Common pattern for each element (the monthly limits swapped so
       // that the mean is above the upper and below the lower limit).
       {"net common rules", "54399",
-       [](RFileArrays& a) { DamageCommon(a.strRFileN, "01.2", 27); },
+       [](RFileArrays& a) {
+         DamageCommon(a.strRFileN, "01.2", 27);
+         SetHour(a.strRFileN, 6, 13, 243, 4);  // above 220 × 1.1, below the global hour
+       },
        {"记录格式错误 | 净全辐射 |  | 2 | 11-12 |  | 错误",
         "日总量值与各时之和不一致 | 净全辐射 |  | 2 | 日总量 |  | 错误",
         "该时总量不应记“-”,应用插值求得 | 净全辐射 |  | 3 | 11-12 |  | 错误",
         "该日各时次记录有缺测,总量值也应作缺测处理 | 净全辐射 |  | 4 | 日总量 |  | 错误",
         "日总量值与各时之和不一致 | 净全辐射 |  | 5 | 日总量 |  | 错误",
+        "时总量偏大 | 净全辐射 |  | 6 | 12-13 |  | 可疑",
         "日最大值出现时间不合理 | 净全辐射 |  | 9 | 最大时间 |  | 可疑",
         "日最大值出现时间格式错误 | 净全辐射 |  | 9 | 最大时间 |  | 可疑",
         "月净全辐射日总量月平均偏小 | 净全辐射 |  | 全月 |  |  | 可疑",
