@@ -312,3 +312,65 @@ INSTANTIATE_TEST_SUITE_P(Cases, RFileAuditElements, ::testing::Range<size_t>(0, 
 
 }  // namespace
 }  // namespace kelvane
+
+namespace kelvane {
+namespace {
+
+// Runs the audit of the sample file of a station after edit changes the
+// parameter array and the arrays; the findings in seven columns.
+std::vector<std::string> AuditEdited(const char* station,
+                                     const std::function<void(VariantArray&, RFileArrays&)>& edit) {
+  testing::RFileFixture f;
+  const std::string path = f.Write(testing::SampleR(station), std::string("R") + station + "-201203.TXT");
+  KelvaneR k;
+  VariantArray para = VariantArray::Vector(1, 12);
+  StringArray list;
+  DataFile file;
+  EXPECT_TRUE(file.Open(path).ok());
+  EXPECT_TRUE(k.RFileFormCheck(f.Sys(), file, para, list).ok());
+  RFileArrays arrays;
+  EXPECT_TRUE(DecodeRFile(file, para, arrays).ok());
+  edit(para, arrays);
+  EXPECT_TRUE(k.RFileAuditing(f.Sys(), para, arrays, list).ok());
+  std::vector<std::string> rows;
+  for (const host::Finding& x : host::ReadFindings(list)) rows.push_back(testing::Row(x));
+  return rows;
+}
+
+// The 1700 W/m² ceiling of the global maximum holds up to 3000 m; the
+// elevation text is in metres, in parentheses when estimated.
+TEST(RFileAuditRules, ElevationGateInMetres) {
+  const std::string row = "最大值偏大 | 总辐射 |  | 8 | 日最大 |  | 可疑";
+  struct T {
+    const char* elevation;
+    size_t rows;  // the elevation rule and the limit 1000 + 100, or the limit alone
+  };
+  for (const T t : {T{"778.3", 2}, T{"3000.0", 2}, T{"(3000.0)", 2}, T{"3000.1", 1},
+                    T{"(3500.0)", 1}}) {
+    SCOPED_TRACE(t.elevation);
+    const std::vector<std::string> rows = AuditEdited("53772", [&](VariantArray& p, RFileArrays& a) {
+      p(10) = Variant(std::string(t.elevation));
+      a.strRFileG(8, 26) = "1701";
+    });
+    EXPECT_EQ(testing::Join(rows), testing::Join(std::vector<std::string>(t.rows, row)));
+  }
+}
+
+// The day length is the clock time from sunrise to sunset: 54399, 1 March
+// 2012, 6:37 to 17:49 is 11.2 h (11.12 read as hours + minutes/100), so a
+// sunshine of 11.2 h is possible and 11.3 h is not.
+TEST(RFileAuditRules, SunshineAgainstTheDayLengthInHours) {
+  for (const char* sunshine : {"112", "113"}) {
+    SCOPED_TRACE(sunshine);
+    const std::vector<std::string> rows =
+        AuditEdited("54399", [&](VariantArray&, RFileArrays& a) { a.strRFileG(1, 28) = sunshine; });
+    const std::string expect =
+        std::string(sunshine) == "113"
+            ? "日照时数应小于总辐射记录起止时间内的总时数 | 总辐射 |  | 1 | 日照时数 |  | 可疑\n"
+            : "";
+    EXPECT_EQ(testing::Join(rows), expect);
+  }
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -233,5 +233,38 @@ TEST_F(RFileDatabases, JetMissingRadiationDatabaseOrTable) {
   EXPECT_EQ(rules[3], GetField(rs.Field(3), ",", 3));
 }
 
+// Empty station fields (and a station without a record) are not compared:
+// the header elevation and the cover heights differ from the sample station,
+// and only the fields that hold a value give findings.
+TEST_F(RFileDatabases, EmptyStationFieldsAreNotCompared) {
+  testing::Lines lines = testing::SampleR("54399");
+  lines[0].replace(19, 6, "100560");  // (56.0) m instead of (55.0)
+  const int fm = testing::LineOf(lines, "FM");
+  lines[static_cast<size_t>(fm + 5)] = "016 016 016";
+  lines[static_cast<size_t>(fm + 6)] = "016 016";
+  const std::string path = f_.Write(lines, "R54399-201203.TXT");
+  auto check = [&] {
+    KelvaneR k;
+    VariantArray para = VariantArray::Vector(1, 12);
+    StringArray list;
+    EXPECT_TRUE(k.RFileFormCheck(sys_, path, para, list).ok());
+    std::vector<std::string> rows;
+    for (const host::Finding& x : host::ReadFindings(list)) rows.push_back(testing::Row(x));
+    return testing::Join(rows);
+  };
+  EXPECT_EQ(check(), testing::Join({"文件首部参数与台站参数表不符 | 文件首部 | 观测场高 |  |  | 1 | 错误",
+                                    "封面总表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑",
+                                    "封面散表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑",
+                                    "封面直表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑",
+                                    "封面净表高度与台站参数表不符 | 封面 |  |  |  | 173 | 可疑",
+                                    "封面反表高度与台站参数表不符 | 封面 |  |  |  | 173 | 可疑"}));
+  Exec(SysLib(), "UPDATE tabStationParameter SET FieldElevation = NULL, GPyranometerH = NULL, "
+                 "SPyranometerH = '', RPyranometerH = NULL WHERE StationNum = '54399'");
+  EXPECT_EQ(check(), testing::Join({"封面散表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑",
+                                    "封面净表高度与台站参数表不符 | 封面 |  |  |  | 173 | 可疑"}));
+  Exec(SysLib(), "DELETE FROM tabStationParameter WHERE StationNum = '54399'");
+  EXPECT_EQ(check(), "");
+}
+
 }  // namespace
 }  // namespace kelvane

@@ -337,6 +337,14 @@ const std::vector<Case>& Cases() {
         "散射辐射表类型启用时间组位长错误 | 散射辐射表 |  |  |  | 187 | 错误",
         "散射辐射表类型启用时间日期非法 | 散射辐射表 |  |  |  | 187 | 错误"}},
       // The recorder is never overdue; a reflected radiometer is.
+      // A remark line "=" alone closes the remarks unchecked, as in the
+      // surroundings.
+      {"remarks closed by = alone", "54399",
+       [](Lines& l) {
+         l[196].pop_back();
+         l.push_back("=");
+       },
+       {}},
       {"overdue radiometer, recorder never", "54399",
        [](Lines& l) {
          l[190] = "RR-1 117452 1023 30 0110 20090306 20090313=";
