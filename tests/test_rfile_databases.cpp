@@ -258,6 +258,13 @@ TEST_F(RFileDatabases, EmptyStationFieldsAreNotCompared) {
                                     "封面直表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑",
                                     "封面净表高度与台站参数表不符 | 封面 |  |  |  | 173 | 可疑",
                                     "封面反表高度与台站参数表不符 | 封面 |  |  |  | 173 | 可疑"}));
+  // Heights compare as numbers: "1.60" is the group 016.
+  Exec(SysLib(), "UPDATE tabStationParameter SET GPyranometerH = '1.60' WHERE StationNum = '54399'");
+  EXPECT_EQ(check(), testing::Join({"文件首部参数与台站参数表不符 | 文件首部 | 观测场高 |  |  | 1 | 错误",
+                                    "封面散表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑",
+                                    "封面直表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑",
+                                    "封面净表高度与台站参数表不符 | 封面 |  |  |  | 173 | 可疑",
+                                    "封面反表高度与台站参数表不符 | 封面 |  |  |  | 173 | 可疑"}));
   Exec(SysLib(), "UPDATE tabStationParameter SET FieldElevation = NULL, GPyranometerH = NULL, "
                  "SPyranometerH = '', RPyranometerH = NULL WHERE StationNum = '54399'");
   EXPECT_EQ(check(), testing::Join({"封面散表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑",
