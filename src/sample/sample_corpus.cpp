@@ -9,6 +9,7 @@
 
 #include "common/text.h"
 #include "sample/sample_afile.h"
+#include "sample/sample_rfile.h"
 #include "sample/sample_sysdir.h"
 
 namespace kelvane::sample {
@@ -69,6 +70,9 @@ CorpusFiles WriteSampleCorpus(const std::string& dir, int stations, int months, 
           perStation[i].data.push_back(WriteSampleAFile(list[i], year, month, seed, data));
           const std::string minutes = WriteSampleJFile(list[i], year, month, seed, data);
           if (!minutes.empty()) perStation[i].minute.push_back(minutes);
+          // The radiation stations keep an R file of the month beside the A file.
+          if (RadiationClassCode(list[i]) != '0')
+            perStation[i].data.push_back(WriteSampleRFile(list[i], year, month, seed, data));
         }
       } catch (...) {
         std::lock_guard<std::mutex> lock(errorMu);

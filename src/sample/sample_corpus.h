@@ -18,13 +18,14 @@ namespace kelvane::sample {
 std::vector<SampleStation> CorpusStations(int n);
 
 struct CorpusFiles {
-  std::vector<std::string> data;    // A files (and later R and Y files)
+  std::vector<std::string> data;    // A files and R files (and later Y files)
   std::vector<std::string> minute;  // J files
 };
 
 // Writes the system directory for the corpus stations below dir and, under
 // dir/data, `months` consecutive months from January 2011 for each station
-// (A files, and the minute files of the stations that record minute data),
+// (A files, the R files of the stations with radiation, and the minute files
+// of the stations that record minute data),
 // with the weather of `seed`. jobs threads write stations in parallel; the
 // files do not depend on it. Raises kelvane::Error when a file cannot be
 // written.
