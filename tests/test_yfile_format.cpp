@@ -287,6 +287,22 @@ const std::vector<Case>& Cases() {
        {{"仪器标识码不正确", "现用仪器", "", "", "", L(kYQ + 1)}}},
       {"instrument_cut", CutAfter(kYQ + 1),
        {{"数据文件格式错误,无法继续审核", "现用仪器", "", "", "", L(kYQ + 1)}}, false},
+      // The file ends where the next marker is due: a stop, and the
+      // findings so far come back.
+      {"cut_before_cover", CutAfter(kEnd),
+       {{"数据文件格式错误,无法继续审核", "封面", "", "", "指示码", L(kEnd)}}, false},
+      {"cut_in_the_cover", CutAfter(kFM + 5),
+       {{"数据文件格式错误,无法继续审核", "封面", "", "", "", L(kFM + 5)}}, false},
+      {"cut_before_outline", CutAfter(kGK - 1),
+       {{"数据文件格式错误,无法继续审核", "气候概况", "", "", "指示码", L(kGK - 1)}}, false},
+      {"cut_before_remarks", CutAfter(kBZ - 1),
+       {{"数据文件格式错误,无法继续审核", "备注", "", "", "指示码", L(kBZ - 1)}}, false},
+      {"cut_in_the_remarks", CutAfter(kBZ + 1),
+       {{"数据文件格式错误,无法继续审核", "备注", "", "", "", L(kBZ + 1)}}, false},
+      {"cut_before_instruments", CutAfter(kYQ - 1),
+       {{"数据文件格式错误,无法继续审核", "现用仪器", "", "", "指示码", L(kYQ - 1)}}, false},
+      {"cut_before_an_identifier", CutAfter(kR - 1),
+       {{"数据文件格式错误,无法继续审核", "降水量", "", "", "指示码R", L(kR - 1)}}, false},
       {"file_end", Line(kHash, "#####"), {{"数据文件结束标志错误", "文件结束", "", "", "", L(kHash)}}},
       {"file_end_missing", CutAfter(kHash - 1),
        {{"数据文件结束标志错误", "文件结束", "", "", "", L(kHash - 1)}}, false},
@@ -367,6 +383,56 @@ TEST(YFormat, EnvironmentFailures) {
   s = y.YfileFormCheck(SampleSystemPath(), WriteLines(dir, "Y54511-2012.TXT", SampleYLines()),
                        shortPara, list);
   EXPECT_EQ(s.number(), kErrSubscript);
+}
+
+}  // namespace
+}  // namespace kelvane::testing
+
+namespace kelvane::testing {
+namespace {
+
+// The Day label of every line of the special blocks: a too-short first
+// group on each line names the line.
+TEST(YFormat, SpecialBlockLineLabels) {
+  std::vector<std::pair<std::string, std::vector<std::string>>> blocks = {
+      {"时段最大降水量",
+       {"5分钟", "10分钟", "15分钟", "20分钟", "30分钟", "45分钟", "1小时", "1.5小时", "2小时",
+        "3小时", "4小时", "6小时", "9小时", "12小时", "24小时"}},
+      {"初终间日期", {"霜", "雪", "积雪", "结冰", "气温0℃", "地面0℃", "草面0℃", "雷暴", "无霜期"}},
+  };
+  std::vector<std::string> months, wind;
+  for (int m = 1; m <= 12; ++m) months.push_back(std::to_string(m) + "月");
+  months.push_back("年");
+  for (const std::string& m : months)
+    if (m != "年")
+      for (const char* q : {"N-ENE", "E-SSE", "S-WSW", "W-NNW"}) wind.push_back(m + q);
+  for (int m = 1; m <= 12; ++m) wind.push_back(std::to_string(m) + "月C");
+  for (const char* q : {"年N-ENE", "年E-SSE", "年S-WSW", "年W-NNW", "年C"}) wind.push_back(q);
+  blocks.push_back({"连续降水日数", months});
+  blocks.push_back({"连续无降水日数", months});
+  blocks.push_back({"风的统计", wind});
+  for (const auto& [element, labels] : blocks) {
+    for (size_t i = 0; i < labels.size(); ++i) {
+      const int n = LineOfBlock(element, static_cast<int>(i) + 1);
+      std::vector<std::string> lines = SampleYLines();
+      std::string& s = lines[static_cast<size_t>(n - 1)];
+      s = "x" + s.substr(s.find_first_of(" ="));
+      const YCheck r = RunYCheck(lines);
+      const std::vector<YRow> want = {
+          {"记录长度不正确", element, "", labels[i], "", std::to_string(n), "错误"}};
+      EXPECT_EQ(r.rows, want) << element << " line " << i + 1;
+    }
+  }
+  // "最多风向": a direction group, so the form is wrong rather than the length.
+  for (size_t i = 0; i < months.size(); ++i) {
+    const int n = LineOfBlock("最多风向", static_cast<int>(i) + 1);
+    std::vector<std::string> lines = SampleYLines();
+    std::string& s = lines[static_cast<size_t>(n - 1)];
+    s = "XYZ" + s.substr(s.find(' '));
+    const std::vector<YRow> want = {
+        {"其中有某一记录格式错误", "最多风向", "", months[i], "", std::to_string(n), "错误"}};
+    EXPECT_EQ(RunYCheck(lines).rows, want) << i + 1;
+  }
 }
 
 }  // namespace
