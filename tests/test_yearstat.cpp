@@ -206,6 +206,28 @@ TEST(YearStat, CellsWithoutRuleStayAsTheyAre) {
   for (int k : {9, 17, 41, 49, 144, 146}) EXPECT_EQ(a.my(13, k), "keep") << k;
 }
 
+// Texts no Y file can hold (numbers beyond any group, a year beyond any
+// calendar) give "-" or are passed over, never an overflow.
+TEST(YearStat, OutsizedNumbers) {
+  Arrays a;
+  a.para(2) = Variant("-2147483648");
+  a.Set(50, Same("99999999999999999999"));
+  a.Set(1, With(Same("10000"), {{3, "-99999999999999999999"}}));
+  a.Set(4, With(Same("10100"), {{2, "9223372036854775807"}}));
+  a.Set(5, Same("01"));
+  a.Set(61, Same("0003"));
+  a.Set(62, Same("00010"));
+  a.Set(63, Same("12/30-01/01"));
+  for (int m = 1; m <= 12; ++m) a.mwdf(1, (m - 1) * 5 + 1) = "99999999999999999999";
+  ASSERT_TRUE(a.Run().ok());
+  EXPECT_EQ(a.my(13, 50), "-");
+  EXPECT_EQ(a.my(13, 1), "-");
+  EXPECT_EQ(a.my(13, 4), "10100");
+  EXPECT_EQ(a.my(13, 5), "51/01");
+  EXPECT_EQ(a.my(13, 61), "0003");
+  EXPECT_EQ(a.ywdf(1, 1), "-");
+}
+
 TEST(YearStat, WrongShapeWritesNothing) {
   Arrays a;
   a.Set(1, Same("10000"));
