@@ -33,3 +33,16 @@ dst="$dir/damaged/R54399-201203.TXT"
 awk 'NR==70 { $12 = "260"; $25 = "0577" } { print }' "$src" > "$dst"
 echo "== Checking a damaged radiation file: $dst"
 "$bin" check --sys "$dir" "$dst" || echo "(exit status $?: the file has errors)"
+
+echo
+echo "== Checking the sample yearly files"
+"$bin" check --sys "$dir" "$dir"/data/Y*.TXT
+
+# A copy of a yearly file whose yearly mean station pressure (line 15) and
+# thunder interval (line 187) are one more than the monthly values give.
+src="$dir/data/Y54511-2012.TXT"
+dst="$dir/damaged/Y54511-2012.TXT"
+awk 'NR==15 { $1 = sprintf("%05d", $1 + 1) } NR==187 { $5 = sprintf("%03d", $5 + 1) } { print }' \
+  "$src" > "$dst"
+echo "== Checking a damaged yearly file: $dst"
+"$bin" check --sys "$dir" "$dst" || echo "(exit status $?: the file has errors)"

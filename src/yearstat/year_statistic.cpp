@@ -89,8 +89,17 @@ bool IsWholeNumber(std::string_view s) {
   return true;
 }
 
+// Larger than any group of a Y file can hold; such a text is no value the
+// sums and means can work with (and would overflow them), so it reads as
+// missing.
+constexpr int64_t kLargestValue = 1'000'000'000'000'000;
+
 Cell Read(std::string_view s) {
-  if (IsWholeNumber(s)) return {Kind::Number, LeadingInteger(s)};
+  if (IsWholeNumber(s)) {
+    const int64_t v = LeadingInteger(s);
+    if (v > kLargestValue || v < -kLargestValue) return {Kind::Missing, 0};
+    return {Kind::Number, v};
+  }
   if (IsRunOf(s, '.')) return {Kind::NoEvent, 0};
   return {Kind::Missing, 0};
 }
@@ -113,7 +122,9 @@ class Computation {
   Computation(const VariantArray& para, StringArray& my, const StringArray& mwdf,
               StringArray& ywdf)
       : para_(para), my_(my), mwdf_(mwdf), ywdf_(ywdf) {
-    year_ = static_cast<int>(LeadingInteger(para.Find(2) ? para(2).Text() : std::string()));
+    // Any year text gives a year the date arithmetic can hold.
+    year_ = static_cast<int>(std::clamp<int64_t>(
+        LeadingInteger(para.Find(2) ? para(2).Text() : std::string()), -100000, 100000));
   }
 
   void Run() {

@@ -134,13 +134,14 @@ struct Saved {
 void CallComponent(VariantArray& para, YFileArrays& a) {
   std::unique_ptr<automation::Dispatch> obj;
   if (Status s = automation::Registry::Instance().Create(kComponent, obj); !s.ok()) return;
-  std::vector<automation::Value> args;
-  args.reserve(5);
-  args.emplace_back(std::move(para));
-  args.emplace_back(std::move(a.strMonthYearS));
-  args.emplace_back(std::move(a.strMonthWDF));
-  args.emplace_back(std::move(a.strYearWDF));
-  args.emplace_back(Variant(0.0));
+  // The result is a single-precision number by reference, 0 before the call.
+  static const Variant kZero(0.0);
+  std::vector<automation::Value> args(5);
+  args[0] = automation::Value(std::move(para));
+  args[1] = automation::Value(std::move(a.strMonthYearS));
+  args[2] = automation::Value(std::move(a.strMonthWDF));
+  args[3] = automation::Value(std::move(a.strYearWDF));
+  args[4] = automation::Value(kZero);
   const OnExit moveBack{[&] {
     // A component may replace an argument by something else; the caller's
     // array is taken back only when it is still an array of its kind.

@@ -545,6 +545,9 @@ void ReadOutline(Check& c) {
   if (main != 1 || summary != 1) c.Add(kOutlineMissing, kRemarks);
 }
 
+// Whether a remark line's number of "/" fits its code: one, two, five and
+// seven "/" belong to certain codes, a line without "/" is no remark, and
+// any other count goes with any code.
 bool RemarkShapeAgrees(std::string_view code, int slashes) {
   switch (slashes) {
     case 1: return code == "11";
@@ -555,7 +558,8 @@ bool RemarkShapeAgrees(std::string_view code, int slashes) {
                                  "12", "13"})
         if (code == k) return true;
       return false;
-    default: return false;
+    case 0: return false;
+    default: return true;  // three, four, six or more than seven: any code
   }
 }
 
