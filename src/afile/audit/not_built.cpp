@@ -8,17 +8,12 @@ namespace kelvane::afile::audit {
 
 
 
-void AuditFixedPrecipitation(AuditContext&, const Grid&) {}
-void AuditHourlyPrecipitation(AuditContext&, const Grid&, const Grid&) {}
 
 
 void AuditEvaporation(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
                       const Grid&, const Grid&, const Grid&, const Grid&) {}
 void AuditSnow(AuditContext&, const Grid&, const Grid&) {}
 
-void AuditFixedHourWind(AuditContext&, const Grid&, const Grid&) {}
-void AuditTenMinuteWind(AuditContext&, const Grid&, const Grid&) {}
-void AuditDailyMaxWind(AuditContext&, const Grid&, const Grid&) {}
 
 void AuditShallowGroundTemperature(AuditContext&, const Grid&, std::string_view, int) {}
 void AuditGroundTemperatureProfile(AuditContext&, const Grid&, const Grid&, const Grid&,
