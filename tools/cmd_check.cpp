@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "check_run.h"
 #include "display.h"
 #include "host/check_file.h"
 #include "host/file_walk.h"
@@ -149,90 +150,6 @@ class Progress {
   Clock::time_point last_{};
 };
 
-// The walk, the workers and the results waiting for their turn.
-class Run {
- public:
-  Run(const CheckArgs& args, const host::CheckOptions& opt, unsigned jobs)
-      : opt_(opt), walk_(args.paths), jobs_(jobs), window_(static_cast<size_t>(jobs) * 8) {}
-
-  // Runs the workers; emit is called on this thread for every result in
-  // walk order, problem for every problem of the walk, idle now and then.
-  template <class Emit, class Problem, class Idle>
-  void Go(Emit&& emit, Problem&& problem, Idle&& idle) {
-    std::vector<std::thread> pool;
-    pool.reserve(jobs_);
-    for (unsigned t = 0; t < jobs_; ++t) pool.emplace_back([this] { Work(); });
-    std::unique_lock<std::mutex> lk(mu_);
-    while (true) {
-      for (auto& p : problems_) {
-        lk.unlock();
-        problem(p);
-        lk.lock();
-      }
-      problems_.clear();
-      auto it = done_.find(printed_);
-      if (it != done_.end()) {
-        host::FileResult r = std::move(it->second);
-        done_.erase(it);
-        ++printed_;
-        workCv_.notify_all();
-        lk.unlock();
-        emit(r);
-        lk.lock();
-        continue;
-      }
-      if (walkDone_ && printed_ == next_ && busy_ == 0) break;
-      doneCv_.wait_for(lk, std::chrono::milliseconds(100));
-      const size_t printed = printed_;
-      lk.unlock();
-      idle(printed);
-      lk.lock();
-    }
-    lk.unlock();
-    for (std::thread& th : pool) th.join();
-  }
-
- private:
-  void Work() {
-    host::Checker checker(opt_);
-    std::unique_lock<std::mutex> lk(mu_);
-    while (true) {
-      workCv_.wait(lk, [&] { return walkDone_ || next_ < printed_ + window_; });
-      if (walkDone_) return;
-      host::FileWalk::Item item;
-      const bool more = walk_.Next(item);
-      for (auto& p : walk_.TakeProblems()) problems_.push_back(std::move(p));
-      if (!more) {
-        walkDone_ = true;
-        workCv_.notify_all();
-        doneCv_.notify_all();
-        return;
-      }
-      const size_t seq = next_++;
-      ++busy_;
-      lk.unlock();
-      host::FileResult r = checker.Check(item.path);
-      lk.lock();
-      --busy_;
-      done_.emplace(seq, std::move(r));
-      doneCv_.notify_all();
-    }
-  }
-
-  const host::CheckOptions& opt_;
-  host::FileWalk walk_;
-  const unsigned jobs_;
-  const size_t window_;
-  std::mutex mu_;
-  std::condition_variable workCv_, doneCv_;
-  bool walkDone_ = false;
-  size_t next_ = 0;     // sequence number of the next file of the walk
-  size_t printed_ = 0;  // results written so far
-  size_t busy_ = 0;     // files being checked
-  std::map<size_t, host::FileResult> done_;
-  std::vector<host::FileWalk::Problem> problems_;
-};
-
 int RunCheck(const CheckArgs& args) {
   const Clock::time_point start = Clock::now();
   host::CheckOptions opt;
@@ -320,7 +237,7 @@ int RunCheck(const CheckArgs& args) {
     progress.Draw(done, start);
   };
 
-  Run run(args, opt, jobs);
+  Run run(args.paths, opt, jobs);
   run.Go(emit, problem, idle);
 
   if (args.output == "json") std::fputs("\n]\n", out);

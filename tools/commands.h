@@ -20,5 +20,6 @@ void AddDbCommand(CLI::App& app, int* exitCode);
 void AddSampleCommand(CLI::App& app, int* exitCode);
 void AddCheckCommand(CLI::App& app, int* exitCode);
 void AddDecodeCommand(CLI::App& app, int* exitCode);
+void AddReportCommand(CLI::App& app, int* exitCode);
 
 }  // namespace kelvane::tool

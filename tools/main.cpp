@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   AddSampleCommand(app, &exitCode);
   AddCheckCommand(app, &exitCode);
   AddDecodeCommand(app, &exitCode);
+  AddReportCommand(app, &exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -79,6 +79,7 @@ void CheckAFile(KelvaneA& a, const std::string& path, const CheckOptions& opt, F
       return;
     }
     list = std::move(merged);
+    if (opt.keepArrays) r.aArrays = std::make_shared<DecodedAFile>(std::move(decoded));
   }
   r.findings = ReadFindings(list);
 }
@@ -104,6 +105,7 @@ void CheckRFile(KelvaneR& rr, const std::string& path, const CheckOptions& opt, 
       return;
     }
     list = std::move(merged);
+    if (opt.keepArrays) r.rArrays = std::make_shared<RFileArrays>(std::move(arrays));
   }
   r.findings = ReadFindings(list);
 }
@@ -129,6 +131,7 @@ void CheckYFile(KelvaneY& y, const std::string& path, const CheckOptions& opt, F
       return;
     }
     list = std::move(merged);
+    if (opt.keepArrays) r.yArrays = std::make_shared<YFileArrays>(std::move(decoded));
   }
   r.findings = ReadFindings(list);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/decoder.h"
 #include "kelvane/kelvane.h"
 
 namespace kelvane::host {
@@ -25,6 +26,12 @@ struct FileResult {
   std::vector<Finding> findings;
 
   bool HasError() const;     // some finding has the level "错误"
+
+  // The decoded arrays of an audited file, kept when CheckOptions::keepArrays
+  // is set (one of them, by the kind): what a report shows beside the findings.
+  std::shared_ptr<const DecodedAFile> aArrays;
+  std::shared_ptr<const RFileArrays> rArrays;
+  std::shared_ptr<const YFileArrays> yArrays;
 };
 
 struct CheckOptions {
@@ -37,6 +44,8 @@ struct CheckOptions {
   // Files larger than this many bytes are not read: an error status (0: no
   // limit).
   uint64_t maxFileSize = 0;
+  // Keep the decoded arrays in the result (FileResult::aArrays ...).
+  bool keepArrays = false;
 };
 
 // Kind letter of a data file: the first letter of its file name, upper-cased.
