@@ -67,12 +67,37 @@ const std::string& StationRecord::Get(std::string_view column) const {
                   (source_.empty() ? std::string() : " of " + source_));
 }
 
-std::optional<StationRecord> FindStation(std::string_view sysPath, std::string_view station) {
+std::optional<StationRecord> FindStation(std::string_view sysPath, std::string_view station,
+                                         std::vector<std::string>* problems) {
   auto db = db::Database::Open(db::SysLibPath(sysPath));
   db::Recordset rs = db->OpenTable("tabStationParameter");
-  if (rs.IsEmpty()) return std::nullopt;
+  const std::string source = rs.table().path;
+  if (rs.IsEmpty()) {
+    if (problems)
+      problems->push_back("台站参数表tabStationParameter(" + source + ")中没有记录,站号" +
+                          std::string(station) + "的台站参数未能比较");
+    return std::nullopt;
+  }
+  if (problems) {
+    size_t without = 0;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+      if (rs.Field("StationNum").empty()) ++without;
+    if (without > 0)
+      problems->push_back("台站参数表tabStationParameter(" + source + ")中有" +
+                          std::to_string(without) + "条记录没有站号(共" +
+                          std::to_string(rs.RecordCount()) + "条)");
+  }
   rs.Filter("StationNum", station);
-  if (rs.Eof()) return std::nullopt;
+  if (rs.Eof()) {
+    if (problems)
+      problems->push_back("台站参数表tabStationParameter(" + source + ")中没有站号" +
+                          std::string(station) + "的记录,台站参数未能比较");
+    return std::nullopt;
+  }
+  if (problems && rs.RecordCount() > 1)
+    problems->push_back("台站参数表tabStationParameter(" + source + ")中站号" +
+                        std::string(station) + "有" + std::to_string(rs.RecordCount()) +
+                        "条记录,只用第一条");
   const auto& cols = rs.Columns();
   std::vector<std::string> values;
   values.reserve(cols.size());
@@ -197,8 +222,9 @@ void CompareAFileHeader(const StationRecord& rec, const VariantArray& para,
 }
 
 void CheckAFileAgainstStation(std::string_view sysPath, const VariantArray& para,
-                              std::string_view headerLine, AuditList& list) {
-  std::optional<StationRecord> rec = FindStation(sysPath, ParaText(para, 7));
+                              std::string_view headerLine, AuditList& list,
+                              std::vector<std::string>* problems) {
+  std::optional<StationRecord> rec = FindStation(sysPath, ParaText(para, 7), problems);
   if (!rec) return;
   CompareAFileHeader(*rec, para, headerLine, list);
 }

@@ -33,7 +33,12 @@ class StationRecord {
 // Opens tabStationParameter below sysPath and returns the row whose
 // StationNum equals station exactly; nullopt when the table is empty or has
 // no such row. Raises kelvane::Error when the database or table is missing.
-std::optional<StationRecord> FindStation(std::string_view sysPath, std::string_view station);
+// With problems, what is wrong with the table for this lookup is noted there
+// in words (naming the table, its file and the station): an empty table,
+// records without a station number, no record of the station, more than one
+// record of it (the first is used). The result is the same either way.
+std::optional<StationRecord> FindStation(std::string_view sysPath, std::string_view station,
+                                         std::vector<std::string>* problems = nullptr);
 
 // "0" for code 1 (manual), "1" for 2 (automatic), "9" otherwise.
 std::string StationModeFlag(long code);
@@ -72,7 +77,9 @@ void CompareAFileHeader(const StationRecord& rec, const VariantArray& AFilePara,
 // Whole step of the A-file check: opens the station table below sysPath,
 // finds AFilePara 7 and runs CompareAFileHeader. No finding when the station
 // is not registered. Raises kelvane::Error on a database failure.
+// Problems of the station table go to problems (see FindStation).
 void CheckAFileAgainstStation(std::string_view sysPath, const VariantArray& AFilePara,
-                              std::string_view headerLine, AuditList& list);
+                              std::string_view headerLine, AuditList& list,
+                              std::vector<std::string>* problems = nullptr);
 
 }  // namespace kelvane

@@ -44,6 +44,18 @@ struct ComponentState {
                     std::string_view level) {
     list.Add(message, element, related, day, timeOrItem, line, level);
   }
+
+  // Problems of the reference data, each as a warning (none without a
+  // callback); a callback that throws loses only its warnings.
+  void WarnAll(const std::vector<std::string>& problems) const {
+    if (!warn) return;
+    for (const std::string& p : problems) {
+      try {
+        warn(p, "警告");
+      } catch (...) {
+      }
+    }
+  }
 };
 
 // ---------------------------------------------------------------- KelvaneA
@@ -71,7 +83,10 @@ Status KelvaneA::AFileFormCheck(std::string strSysPath, std::string strPathFile,
   std::lock_guard<std::mutex> lock(impl_->mu);
   return RunGuarded([&] {
     impl_->list.Clear();
-    afile::RunFormCheck(strSysPath, strPathFile, nullptr, AFilePara, AFileClass, impl_->list);
+    std::vector<std::string> problems;
+    afile::RunFormCheck(strSysPath, strPathFile, nullptr, AFilePara, AFileClass, impl_->list,
+                        &problems);
+    impl_->WarnAll(problems);
     impl_->list.HandBack(AFileAuditingList);
   });
 }
@@ -83,8 +98,10 @@ Status KelvaneA::AFileFormCheck(std::string strSysPath, const DataFile& file,
   return RunGuarded([&] {
     if (!file.IsOpen()) throw Error(kErrInvalidCall, "AFileFormCheck: the data file is not open");
     impl_->list.Clear();
+    std::vector<std::string> problems;
     afile::RunFormCheck(strSysPath, file.Path(), file.text(), AFilePara, AFileClass,
-                        impl_->list);
+                        impl_->list, &problems);
+    impl_->WarnAll(problems);
     impl_->list.HandBack(AFileAuditingList);
   });
 }

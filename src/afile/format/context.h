@@ -46,6 +46,8 @@ class FormContext {
   VariantArray& para;
   StringArray& cls;
   AuditList& list;
+  // Where problems of the reference data are noted (none when null).
+  std::vector<std::string>* problems = nullptr;
 
   std::optional<LineReader> in;
   long line = 0;    // number of the last line read (1 = header)

@@ -15,7 +15,8 @@ void RequireVector(const auto& a, long last, const char* name) {
 
 void RunFormCheck(std::string_view sysPath, const std::string& pathFile,
                   std::shared_ptr<const DataFile::Text> text, VariantArray& AFilePara,
-                  StringArray& AFileClass, AuditList& list) {
+                  StringArray& AFileClass, AuditList& list,
+                  std::vector<std::string>* problems) {
   RequireVector(AFilePara, 52, "AFilePara");
   RequireVector(AFileClass, 20, "AFileClass");
   // Values of an earlier file must not survive into this one.
@@ -23,6 +24,7 @@ void RunFormCheck(std::string_view sysPath, const std::string& pathFile,
   for (long i = 1; i <= 20; ++i) AFileClass(i).clear();
 
   FormContext cx(sysPath, pathFile, AFilePara, AFileClass, list);
+  cx.problems = problems;
   try {
     CheckFileName(cx);
     if (text)

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/audit_list.h"
 #include "kelvane/data_file.h"
@@ -21,8 +22,11 @@ namespace kelvane::afile {
 // A structural error ends the check early with AFilePara 6 false.
 // text is the file already read (its lines are checked as they are), or
 // null to read the file at pathFile after its name has been checked.
+// Problems of the reference data (the station table) are noted in problems
+// for the caller's warning; they never change the findings.
 void RunFormCheck(std::string_view sysPath, const std::string& pathFile,
                   std::shared_ptr<const DataFile::Text> text, VariantArray& AFilePara,
-                  StringArray& AFileClass, AuditList& list);
+                  StringArray& AFileClass, AuditList& list,
+                  std::vector<std::string>* problems = nullptr);
 
 }  // namespace kelvane::afile

@@ -154,7 +154,7 @@ void CheckHeader(FormContext& cx) {
     cx.header.baseStation = classCode == '1';
     cx.header.noQualityControl = h[66] == '0';
 
-    if (p(6).Truth()) CheckAFileAgainstStation(cx.sysPath, p, h, cx.list);
+    if (p(6).Truth()) CheckAFileAgainstStation(cx.sysPath, p, h, cx.list, cx.problems);
   }
 
   const std::string station = p(17).Text();
