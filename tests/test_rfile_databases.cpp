@@ -273,5 +273,46 @@ TEST_F(RFileDatabases, EmptyStationFieldsAreNotCompared) {
   EXPECT_EQ(check(), "");
 }
 
+// The station comparison of the format check reads the Jet station table
+// as it reads the SQLite one: the sample file agrees with both; a changed
+// latitude and elevation are found on both; the Jet fixture's empty
+// diffuse, direct and reflected heights are not compared.
+TEST_F(RFileDatabases, StationComparisonOnBothEngines) {
+  testing::Lines lines = testing::SampleR("54399");
+  const std::string good = f_.Write(lines, "R54399-201203.TXT");
+  lines[0].replace(6, 5, "3958N");
+  lines[0].replace(19, 6, "100560");
+  const int fm = testing::LineOf(lines, "FM");
+  lines[static_cast<size_t>(fm + 5)] = "016 016 016";
+  testing::ScratchDir other("kelvane_rfile_db_bad");
+  const std::string bad = (other.dir() / "R54399-201203.TXT").string();
+  {
+    testing::RFileFixture g;
+    fs::copy_file(g.Write(lines, "R54399-201203.TXT"), bad);
+  }
+  auto check = [](const std::string& sys, const std::string& path) {
+    KelvaneR k;
+    VariantArray para = VariantArray::Vector(1, 12);
+    StringArray list;
+    EXPECT_TRUE(k.RFileFormCheck(sys, path, para, list).ok());
+    std::vector<std::string> rows;
+    for (const host::Finding& x : host::ReadFindings(list)) rows.push_back(testing::Row(x));
+    return testing::Join(rows);
+  };
+  const std::string header = "文件首部参数与台站参数表不符 | 文件首部 | ";
+  for (const std::string& sys : {f_.Sys(), kJetSys}) {
+    SCOPED_TRACE(sys);
+    EXPECT_EQ(check(sys, good), "");
+    std::vector<std::string> expect = {header + "纬度 |  |  | 1 | 错误",
+                                       header + "观测场高 |  |  | 1 | 错误",
+                                       "封面总表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑"};
+    if (sys == f_.Sys()) {
+      expect.push_back("封面散表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑");
+      expect.push_back("封面直表高度与台站参数表不符 | 封面 |  |  |  | 172 | 可疑");
+    }
+    EXPECT_EQ(check(sys, bad), testing::Join(expect));
+  }
+}
+
 }  // namespace
 }  // namespace kelvane
