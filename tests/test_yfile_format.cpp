@@ -134,6 +134,14 @@ const std::vector<Case>& Cases() {
        {{"文件名格式与文件首部参数观测方式不符", "文件首部", "观测方式", "", "", "1"}}, true,
        "Y54511-2012-0.TXT"},
       {"name_mode_automatic", nullptr, {}, true, "Y54511-2012-1.TXT"},
+      {"name_mode_automatic_for_manual", Line(1, HeaderWith(43, '0')),
+       {{"文件首部参数与台站参数表不符", "文件首部", "自动站型", "", "", "1"},
+        {"文件名格式与文件首部参数观测方式不符", "文件首部", "观测方式", "", "", "1"}},
+       true, "Y54511-2012-1.TXT"},
+      {"name_mode_lower_case", nullptr,
+       {{"文件名格式与文件首部参数观测方式不符", "文件首部", "观测方式", "", "", "1"}}, true,
+       "Y54511-2012-0.txt"},
+
       // ---- identifiers
       {"identifier_p", Line(2, "X"),
        {{"文件格式错误,无法继续审核", "本站气压", "", "", "指示码P", "2"}}, false},
