@@ -59,6 +59,13 @@ const std::vector<StatCase>& StatCases() {
       {"mean_negative_exact_half", {{118, With(Same("0000"), {{1, "-003"}, {2, "-003"}})}}, {{118, "-001"}}},
       {"mean_missing_month", {{1, With(Same("10000"), {{5, "/////"}})}}, {{1, "-"}}},
       {"mean_empty_month", {{30, With(Same("55"), {{5, ""}})}}, {{30, "-"}}},
+      // The yearly mean wind speed is the mean of the monthly means.
+      {"mean_wind_speed", {{111, With(Same("020"), {{1, "021"}, {2, "021"}, {3, "021"}, {4, "021"}, {5, "021"}, {6, "021"}})}},
+       {{111, "021"}}},
+      {"mean_sea_level_pressure", {{8, With(Same("10200"), {{1, "10205"}})}}, {{8, "10200"}}},
+      {"mean_cloud", {{33, {"050", "060", "070", "080", "050", "060", "070", "080", "050", "060", "070", "081"}}},
+       {{33, "065"}}},
+      {"mean_deep_ground", {{133, With(Same("0150"), {{7, "0156"}})}}, {{133, "0151"}}},
       // Extremes: the value as written, its month and that month's day.
       {"max_with_date",
        {{21, With(Same("0100"), {{7, "0357"}})}, {22, With(Same("03"), {{7, "26"}})}},
@@ -85,6 +92,10 @@ const std::vector<StatCase>& StatCases() {
       {"sum_missing", {{50, With(Same("00010"), {{3, "/////"}})}}, {{50, "-"}}},
       {"sum_no_event", {{67, Same(".....")}}, {{67, "....."}}},
       {"count", {{84, With(Same("005"), {{6, "012"}})}}, {{84, "067"}}},
+      {"count_frost_days", {{125, With(Same("000"), {{1, "031"}, {2, "029"}, {12, "030"}})}}, {{125, "090"}}},
+      {"sum_evaporation_with_no_event", {{66, With(Same("00100"), {{1, "....."}, {2, "....."}})}}, {{66, "01000"}}},
+      {"count_sunshine_days", {{149, Same("010")}, {150, With(Same("000"), {{3, "005"}})}}, {{149, "120"}, {150, "005"}}},
+
       // Spells: the most days, then the larger amount, then the earlier month.
       {"wet_spell_tie_amount",
        {{61, With(Same("0002"), {{1, "0005"}, {6, "0005"}})},

@@ -245,3 +245,27 @@ TEST(YAudit, MergeAfterFormatFindings) {
 
 }  // namespace
 }  // namespace kelvane::testing
+
+namespace kelvane::testing {
+namespace {
+
+// Arrays of the wrong shape (or none at all): each step that cannot read
+// them is passed over, the call succeeds and reports nothing.
+TEST(YAudit, ArraysOfTheWrongShape) {
+  (void)yearstat::RegisterYearStatistic();
+  KelvaneY y;
+  VariantArray para = VariantArray::Vector(1, 16);
+  YFileArrays none;
+  StringArray list;
+  EXPECT_TRUE(y.YfileAuditing(SampleSystemPath(), para, none, list).ok());
+  EXPECT_TRUE(RowsOf(list).empty());
+  YFileArrays small;
+  small.strMonthYearS = StringArray::Matrix(1, 13, 1, 20);
+  small.strYearWDF = StringArray::Matrix(1, 3, 1, 3);
+  small.strElementStartEndDate = StringArray::Matrix(1, 2, 1, 2);
+  EXPECT_TRUE(y.YfileAuditing(SampleSystemPath(), para, small, list).ok());
+  EXPECT_TRUE(RowsOf(list).empty()) << ::testing::PrintToString(RowsOf(list));
+}
+
+}  // namespace
+}  // namespace kelvane::testing

@@ -134,6 +134,14 @@ const std::vector<Case>& Cases() {
        {{"文件名格式与文件首部参数观测方式不符", "文件首部", "观测方式", "", "", "1"}}, true,
        "Y54511-2012-0.TXT"},
       {"name_mode_automatic", nullptr, {}, true, "Y54511-2012-1.TXT"},
+      {"name_mode_automatic_for_manual", Line(1, HeaderWith(43, '0')),
+       {{"文件首部参数与台站参数表不符", "文件首部", "自动站型", "", "", "1"},
+        {"文件名格式与文件首部参数观测方式不符", "文件首部", "观测方式", "", "", "1"}},
+       true, "Y54511-2012-1.TXT"},
+      {"name_mode_lower_case", nullptr,
+       {{"文件名格式与文件首部参数观测方式不符", "文件首部", "观测方式", "", "", "1"}}, true,
+       "Y54511-2012-0.txt"},
+
       // ---- identifiers
       {"identifier_p", Line(2, "X"),
        {{"文件格式错误,无法继续审核", "本站气压", "", "", "指示码P", "2"}}, false},
@@ -243,7 +251,12 @@ const std::vector<Case>& Cases() {
       {"cover_environment", Line(kFM + 5, "一二三四五六七八九十一"),
        {{"封面地理环境格式错误", "封面", "", "", "", L(kFM + 5)}}},
       {"cover_environment_empty", Line(kFM + 5, ""), {}},
-      {"cover_name", Line(kFM + 9, ""), {{"封面有关姓名格式错误", "封面", "", "预审", "", L(kFM + 9)}}},
+      {"cover_name_6", Line(kFM + 6, "一二三四五六七八九"), {{"封面有关姓名格式错误", "封面", "", "台站长", "", L(kFM + 6)}}},
+      {"cover_name_7", Line(kFM + 7, ""), {{"封面有关姓名格式错误", "封面", "", "输入", "", L(kFM + 7)}}},
+      {"cover_name_8", Line(kFM + 8, "一二三四五六七八九"), {{"封面有关姓名格式错误", "封面", "", "校对", "", L(kFM + 8)}}},
+      {"cover_name_9", Line(kFM + 9, ""), {{"封面有关姓名格式错误", "封面", "", "预审", "", L(kFM + 9)}}},
+      {"cover_name_10", Line(kFM + 10, "一二三四五六七八九"), {{"封面有关姓名格式错误", "封面", "", "审核", "", L(kFM + 10)}}},
+      {"cover_name_11", Line(kFM + 11, ""), {{"封面有关姓名格式错误", "封面", "", "传输", "", L(kFM + 11)}}},
       {"cover_date", Line(kFM + 12, "20130230="), {{"封面传输日期格式错误", "封面", "", "", "", L(kFM + 12)}}},
       {"outline_marker", Line(kGK, "GX"),
        {{"数据文件格式错误,无法继续审核", "气候概况", "", "", "指示码", L(kGK)}}, false},
@@ -348,6 +361,28 @@ TEST(YFormat, ClassFiveLeavesFixedTimesNull) {
   const YCheck r = RunYCheck(lines);
   EXPECT_EQ(r.para(12).Text(), "自动");
   EXPECT_TRUE(r.para(13).IsEmpty());
+}
+
+// Station class and fixed times from the class code; the mode from the
+// mode character.
+TEST(YFormat, ClassAndModeTexts) {
+  struct Row {
+    size_t pos;
+    char c;
+    std::string para12, para13, para14;
+  };
+  for (const Row& r : std::vector<Row>{{44, '1', "基准站", "24", "自动站"},
+                                       {44, '2', "基本站", "4", "自动站"},
+                                       {44, '3', "一般站", "4", "自动站"},
+                                       {44, '4', "一般站", "3", "自动站"},
+                                       {43, '0', "基本站", "4", "人工"}}) {
+    Lines lines = SampleYLines();
+    lines[0][r.pos - 1] = r.c;
+    const YCheck y = RunYCheck(lines);
+    EXPECT_EQ(y.para(12).Text(), r.para12) << r.c;
+    EXPECT_EQ(y.para(13).Text(), r.para13) << r.c;
+    EXPECT_EQ(y.para(14).Text(), r.para14) << r.c;
+  }
 }
 
 // A short relative path gives short name fields and mismatch findings, no
