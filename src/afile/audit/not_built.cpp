@@ -12,23 +12,9 @@ void AuditFixedPrecipitation(AuditContext&, const Grid&) {}
 void AuditHourlyPrecipitation(AuditContext&, const Grid&, const Grid&) {}
 
 
-void AuditEvaporation(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
-                      const Grid&, const Grid&, const Grid&, const Grid&) {}
-void AuditSnow(AuditContext&, const Grid&, const Grid&) {}
 
 void AuditFixedHourWind(AuditContext&, const Grid&, const Grid&) {}
 void AuditTenMinuteWind(AuditContext&, const Grid&, const Grid&) {}
 void AuditDailyMaxWind(AuditContext&, const Grid&, const Grid&) {}
-
-void AuditShallowGroundTemperature(AuditContext&, const Grid&, std::string_view, int) {}
-void AuditGroundTemperatureProfile(AuditContext&, const Grid&, const Grid&, const Grid&,
-                                   const Grid&, const Grid&, const Grid&, const Grid&,
-                                   const Grid&, const Grid&) {}
-void AuditDeepGroundTemperature(AuditContext&, const Grid&, std::string_view) {}
-void AuditFrozenSoil(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
-                     const Grid&, const Grid&, const Grid&, const Grid&) {}
-
-void AuditSunshine(AuditContext&, const Grid&) {}
-void AuditGroundState(AuditContext&, const Grid&) {}
 
 }  // namespace kelvane::afile::audit
