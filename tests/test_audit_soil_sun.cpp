@@ -261,6 +261,29 @@ TEST_F(SoilSunAudit, GroundTemperatureProfile) {
   }
 }
 
+// A cloudy afternoon with the surface far above 5 cm is odd only when 5 cm
+// stands unusually close to 10 cm; a missing 10 cm reading says nothing
+// about that.
+TEST_F(SoilSunAudit, ProfileReadsTheOtherPairOnlyWhenItIsThere) {
+  cls(16) = "0";
+  for (const char* tenOnDay7 : {"0", "////"}) {
+    SCOPED_TRACE(tenOnDay7);
+    const StringArray g = Filled(30, 24, "0"), nn = Filled(30, 24, "8"), w = Filled(30, 1, "."),
+                      ss = Filled(30, 27, "0");
+    StringArray d0 = Filled(30, 26, "0"), d10 = Filled(30, 24, "-10");
+    d0(7, 18) = "50";
+    d10(7, 18) = tenOnDay7;
+    std::vector<Finding> expected;
+    if (std::string(tenOnDay7) == "0")
+      expected.push_back({"根据云量、日照分析,0cm与5cm地温比较差值反常", "地面温度", k5, "7", "14", kS});
+    EXPECT_EQ(Run([&](AuditContext& cx) {
+                AuditGroundTemperatureProfile(cx, Grid(nn), Grid(w), Grid(d0), Grid(g),
+                                              Grid(d10), Grid(g), Grid(g), Grid(g), Grid(ss));
+              }),
+              expected);
+  }
+}
+
 TEST_F(SoilSunAudit, ProfileReportsAnImpossibleLongitudeOnce) {
   para(9) = Variant("170.00E");  // 14 h is past 17 h true solar time
   const StringArray g = Filled(3, 24, "100"), d0 = Filled(3, 26, "100"), nn = Filled(3, 24, "8"),
