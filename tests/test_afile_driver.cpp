@@ -657,11 +657,12 @@ TEST(AuditGatesTest, SingleGates) {
        {S::StationPressure, S::StationPressureVsJFile}},
       {"no hourly precipitation", Facts({}, "1", false, true), {S::FixedPrecipitation},
        {S::HourlyPrecipitation}},
-      // Weather, snow and wire icing are skipped only by a code of exactly "=".
+      // Weather and wire icing are skipped only by a code of exactly "=";
+      // snow by any code ending in "=", as the other elements.
       {"weather, snow, icing coded \"=\"", Facts({{11, "="}, {13, "="}, {14, "="}}), {},
        {S::WeatherPhenomena, S::Snow, S::WireIcing}},
       {"weather, snow, icing coded \"0=\"", Facts({{11, "0="}, {13, "0="}, {14, "0="}}),
-       {S::WeatherPhenomena, S::Snow, S::WireIcing}, {}},
+       {S::WeatherPhenomena, S::WireIcing}, {S::Snow}},
       {"cloud form absent, cloud height present", Facts({{8, "="}}), {S::CloudHeight},
        {S::Clouds}},
       // The daily maximum wind audit follows the wind element alone: the

@@ -720,41 +720,7 @@ void SampleWeather::BuildMinutes(uint32_t seed) {
   }
 }
 
-void SampleWeather::BuildSoil() {
-  // Each depth follows the surface with a damped and delayed daily wave
-  // (damping depth about 10 cm) around the surface's daily mean, plus the
-  // season's gradient (warmer below in winter, cooler in summer). The deep
-  // layers follow the yearly wave only.
-  const int doy0 = DayOfYear(year_, month_);
-  const double gradient = 0.09 * Winterness(doy0 + days_ / 2.0);
-  const double yearMean = 12.5 - 0.0055 * elevation_ + 1.5;
-  const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
-  const auto& surface = nodes_[static_cast<size_t>(Series::Surface)];
-  std::vector<double> mean(count, 0.0);
-  double run = 0;
-  for (size_t i = 0; i < count; ++i) {
-    run += surface[i];
-    if (i >= 24) run -= surface[i - 24];
-    mean[i] = run / static_cast<double>(std::min<size_t>(i + 1, 24));
-  }
-  for (size_t z = 0; z < 8; ++z) {
-    const int depth = kDepths[z];
-    soil_[z].assign(count, 0.0f);
-    for (size_t i = 0; i < count; ++i) {
-      double v;
-      if (depth <= 40) {
-        const size_t lag = static_cast<size_t>(std::lround(depth * 0.38));
-        const size_t j = i >= lag ? i - lag : 0;
-        v = mean[j] + (surface[j] - mean[j]) * std::exp(-depth / 10.0) + gradient * depth;
-      } else {
-        const double doy = doy0 + (static_cast<int>(i) + nodeLo_ - 4) / 24.0;
-        v = yearMean - 14.5 * std::exp(-depth / 300.0) *
-                           std::cos(2.0 * kPi * (doy - 15.0 - depth / 4.0) / 365.25);
-      }
-      soil_[z][i] = static_cast<float>(v);
-    }
-  }
-}
+// BuildSoil: sample_soil_sun.cpp.
 
 void SampleWeather::BuildSun() {
   sunshine_.assign(static_cast<size_t>(days_ + 1), {});

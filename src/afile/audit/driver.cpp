@@ -149,7 +149,8 @@ std::vector<AuditStep> PlanAudits(const GateFacts& f) {
   if (!f.hourlyPrecipitationMissing) plan.push_back(S::HourlyPrecipitation);
   if (code(11) != "=") plan.push_back(S::WeatherPhenomena);
   plan.push_back(S::Evaporation);
-  if (code(13) != "=") plan.push_back(S::Snow);
+  // Snow as the other elements: a block "0=" holds no data to audit.
+  if (present(13)) plan.push_back(S::Snow);
   if (code(14) != "=") plan.push_back(S::WireIcing);
   if (present(15)) {
     plan.push_back(S::FixedHourWind);

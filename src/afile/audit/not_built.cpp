@@ -10,20 +10,6 @@ namespace kelvane::afile::audit {
 
 
 
-void AuditEvaporation(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
-                      const Grid&, const Grid&, const Grid&, const Grid&) {}
-void AuditSnow(AuditContext&, const Grid&, const Grid&) {}
 
-
-void AuditShallowGroundTemperature(AuditContext&, const Grid&, std::string_view, int) {}
-void AuditGroundTemperatureProfile(AuditContext&, const Grid&, const Grid&, const Grid&,
-                                   const Grid&, const Grid&, const Grid&, const Grid&,
-                                   const Grid&, const Grid&) {}
-void AuditDeepGroundTemperature(AuditContext&, const Grid&, std::string_view) {}
-void AuditFrozenSoil(AuditContext&, const Grid&, const Grid&, const Grid&, const Grid&,
-                     const Grid&, const Grid&, const Grid&, const Grid&) {}
-
-void AuditSunshine(AuditContext&, const Grid&) {}
-void AuditGroundState(AuditContext&, const Grid&) {}
 
 }  // namespace kelvane::afile::audit

@@ -286,3 +286,21 @@ AuditContext::SunTimes AuditContext::Sun(int day) const {
 }
 
 }  // namespace kelvane::afile::audit
+
+// ---------------------------------------------------------------- soil, sunshine, evaporation, snow
+
+namespace kelvane::afile::audit {
+
+bool HasPhenomenonRecord(std::string_view weather, std::string_view code) {
+  if (code.empty()) return false;
+  for (size_t at = weather.find(code); at != std::string_view::npos;
+       at = weather.find(code, at + 1)) {
+    const bool starts = at == 0 || weather[at - 1] == ',' || weather[at - 1] == '(';
+    const size_t end = at + code.size();
+    const bool ends = end == weather.size() || weather[end] < '0' || weather[end] > '9';
+    if (starts && ends) return true;
+  }
+  return false;
+}
+
+}  // namespace kelvane::afile::audit

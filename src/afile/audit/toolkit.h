@@ -305,4 +305,14 @@ void CompareExtremeWithMinutes(AuditContext& cx, const MinuteHours& minutes, int
                                std::optional<double> recorded, std::string_view hhmm,
                                const MinuteComparison& how);
 
+// ---------------------------------------------------------------- soil, sunshine, evaporation, snow
+// (ground temperature, frozen soil, sunshine, evaporation, snow and ground
+// state audits)
+
+// True when the day's weather text records the two-digit phenomenon code as
+// a record of its own: at the start of the text, after a "," or after a "(",
+// and not followed by another digit. "16" is found in "16,60 0716-0816," but
+// not in "60 0716-0816,".
+bool HasPhenomenonRecord(std::string_view weather, std::string_view code);
+
 }  // namespace kelvane::afile::audit

@@ -1,0 +1,103 @@
+// The ground temperatures of the sample weather model below the surface.
+//
+// Each shallow depth (5 to 40 cm) follows the ground surface twice over:
+// its level follows the surface's daily mean through a chain of slow
+// relaxations, one per layer, so that a change of weather reaches 40 cm
+// damped and days late; and its daily wave is the surface's departure from
+// that mean, damped and delayed more with depth. A small gradient of the
+// season (warmer below in winter, cooler in summer) is added. The steps
+// from hour to hour stay small and the profile keeps its shape from day to
+// day, as the ground temperature audits expect of real soil. The deep
+// layers (80 to 320 cm) follow the yearly wave only.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "sample/sample_weather.h"
+#include "sample/weather_model.h"
+
+namespace kelvane::sample {
+
+using namespace detail;
+
+namespace {
+
+constexpr int kSoilDepths[8] = {5, 10, 15, 20, 40, 80, 160, 320};
+
+// One layer: the hours its level takes to follow the layer above, and the
+// gain and hours of its daily wave.
+struct Layer {
+  int depth;
+  double levelHours;
+  double waveGain;
+  double waveHours;
+};
+// 15 and 20 cm move almost together, as the audits of the profile expect
+// of their difference from day to day.
+constexpr Layer kShallow[5] = {
+    {5, 10, 0.80, 3},
+    {10, 12, 0.45, 6},
+    {15, 8, 0.25, 9},
+    {20, 4, 0.22, 10},
+    {40, 72, 0.10, 24},
+};
+
+// First-order relaxation of a series with a time constant of `hours`
+// (one step an hour), starting from the series' mean over the first
+// `hours`, as if the layer had followed it for long before.
+std::vector<double> Relax(const std::vector<double>& in, double hours) {
+  std::vector<double> out(in.size());
+  if (in.empty()) return out;
+  const double k = 1.0 - std::exp(-1.0 / hours);
+  const size_t n = std::min(in.size(), static_cast<size_t>(hours));
+  double v = 0;
+  for (size_t i = 0; i < n; ++i) v += in[i];
+  v /= static_cast<double>(std::max<size_t>(n, 1));
+  for (size_t i = 0; i < in.size(); ++i) out[i] = v += k * (in[i] - v);
+  return out;
+}
+
+}  // namespace
+
+void SampleWeather::BuildSoil() {
+  const int doy0 = DayOfYear(year_, month_);
+  const double gradient = 0.04 * Winterness(doy0 + days_ / 2.0);
+  const double yearMean = 12.5 - 0.0055 * elevation_ + 1.5;
+  const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
+  const auto& surface = nodes_[static_cast<size_t>(Series::Surface)];
+
+  // The surface's mean over the 24 hours around each node (the first and
+  // last half day take what there is), and its departure from that mean.
+  std::vector<double> mean(count, 0.0), wave(count, 0.0);
+  for (size_t i = 0; i < count; ++i) {
+    const size_t lo = i >= 12 ? i - 12 : 0;
+    const size_t hi = std::min(count - 1, i + 11);
+    double sum = 0;
+    for (size_t j = lo; j <= hi; ++j) sum += surface[j];
+    mean[i] = sum / static_cast<double>(hi - lo + 1);
+    wave[i] = surface[i] - mean[i];
+  }
+
+  std::vector<double> level = mean;
+  for (size_t z = 0; z < 5; ++z) {
+    const Layer& layer = kShallow[z];
+    level = Relax(level, layer.levelHours);
+    const std::vector<double> damped = Relax(wave, layer.waveHours);
+    soil_[z].assign(count, 0.0f);
+    for (size_t i = 0; i < count; ++i)
+      soil_[z][i] = static_cast<float>(level[i] + layer.waveGain * damped[i] +
+                                       gradient * layer.depth);
+  }
+  for (size_t z = 5; z < 8; ++z) {
+    const int depth = kSoilDepths[z];
+    soil_[z].assign(count, 0.0f);
+    for (size_t i = 0; i < count; ++i) {
+      const double doy = doy0 + (static_cast<int>(i) + nodeLo_ - 4) / 24.0;
+      soil_[z][i] = static_cast<float>(
+          yearMean - 14.5 * std::exp(-depth / 300.0) *
+                         std::cos(2.0 * kPi * (doy - 15.0 - depth / 4.0) / 365.25));
+    }
+  }
+}
+
+}  // namespace kelvane::sample
