@@ -5,7 +5,8 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for pkg in cmake ninja-build g++ pkg-config libsqlite3-dev mdbtools-dev libcli11-dev \
-           nlohmann-json3-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev; do
+           nlohmann-json3-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev \
+           pybind11-dev python3-dev chromium chromium-driver python3-selenium fonts-wqy-microhei; do
   have "$pkg" || need+=("$pkg")
 done
 

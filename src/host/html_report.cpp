@@ -43,6 +43,7 @@ td,th{border:1px solid #ccc;padding:1px 4px;text-align:left;vertical-align:top}
 th{background:#f2f2f2}
 table.grid td{font-family:monospace;text-align:right;white-space:nowrap}
 table.grid td.text{text-align:left;white-space:normal;min-width:30em}
+table.grid tr>th:first-child{position:sticky;left:0;z-index:1}
 .lv-e{background:#f8c6c6}.lv-s{background:#fbe7a8}
 tr.finding{cursor:pointer}tr.finding:hover td{outline:1px solid #888}
 .flag-e{background:#e04848;color:#fff;font-weight:bold}
