@@ -188,6 +188,11 @@ void WeatherDay::Parse(std::string_view dayText) {
     else if (c == ')') lastNight_ = piece - 1;
   }
 
+  // One record per comma-separated piece at most: reserving them at once
+  // keeps a very long line from holding the old and the grown storage
+  // together while the vector grows.
+  records_.reserve(static_cast<size_t>(piece));
+
   clean_.clear();
   clean_.reserve(text_.size());
   for (size_t i = 0; i < text_.size(); ++i) {
