@@ -196,7 +196,8 @@ void WeatherDay::Parse(std::string_view dayText) {
   clean_.clear();
   clean_.reserve(text_.size());
   for (size_t i = 0; i < text_.size(); ++i) {
-    if (text_[i] == '(' || text_[i] == ')') parentheses_.push_back(static_cast<uint32_t>(i));
+    // Kept as the offset in the clean text where each one was taken out.
+    if (text_[i] == '(' || text_[i] == ')') parentheses_.push_back(static_cast<uint32_t>(clean_.size()));
     else clean_.push_back(text_[i]);
   }
   // Each period stores at most its own text twice (dashes for dots, the
@@ -443,12 +444,11 @@ void WeatherDay::Issue(uint32_t cleanOffset, WeatherSyntax what) {
 }
 
 uint32_t WeatherDay::RawOffset(uint32_t cleanOffset) const {
-  uint32_t raw = cleanOffset;
-  for (uint32_t p : parentheses_) {
-    if (p > raw) break;
-    ++raw;
-  }
-  return raw;
+  // Every parenthesis taken out at or before this place in the clean text
+  // stood before it in the text as given. A binary search keeps a day with
+  // many parentheses linear.
+  const auto removed = std::upper_bound(parentheses_.begin(), parentheses_.end(), cleanOffset);
+  return cleanOffset + static_cast<uint32_t>(removed - parentheses_.begin());
 }
 
 void WeatherDay::Append(std::string_view s) {

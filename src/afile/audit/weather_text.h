@@ -214,7 +214,7 @@ class WeatherDay {
   std::string text_;    // directions normalised
   std::string clean_;   // text_ without parentheses
   std::string pool_;    // period texts and cut periods (reserved, never reallocated)
-  std::vector<uint32_t> parentheses_;  // offsets in text_ of the removed "(" and ")"
+  std::vector<uint32_t> parentheses_;  // offsets in clean_ where a "(" or ")" was removed
   std::vector<WeatherRecord> records_;
   std::vector<WeatherPeriod> periods_;
   std::vector<WeatherIssue> issues_;
