@@ -51,25 +51,26 @@ void CheckParse(const WeatherDay& day, std::string_view text) {
     index = r.index;
     if (r.offset > text.size()) Fail("record beyond the text", text);
     if (r.night != (r.index <= day.lastNightIndex())) Fail("night flag", text);
-    if (CharCount(r.code) > 2 || r.length != CharCount(r.text)) Fail("record code or length", text);
+    if (CharCount(r.code()) > 2 || !r.text().starts_with(r.code())) Fail("record code", text);
+    if (!Inside(r.rest(), {r.text()})) Fail("record rest outside the record", text);
     if (r.firstPeriod + r.periodCount > day.periods().size()) Fail("record periods", text);
     if ((r.form == RecordForm::Periods) != (r.periodCount > 0)) Fail("record form", text);
     for (const WeatherPeriod* p = day.begin(r); p != day.end(r); ++p) {
       if (p->offset > text.size()) Fail("period beyond the text", text);
-      if (!Inside(p->written, {r.text})) Fail("period outside its record", text);
-      if (CharCount(p->start) > 4 || CharCount(p->end) > 4) Fail("time field too long", text);
-      if (p->hasEnd != (p->text.find('-') != std::string_view::npos)) Fail("end flag", text);
-      if (p->tooShort != (CharCount(p->text) < 4)) Fail("short flag", text);
-      if (p->written.find("...") == std::string_view::npos && p->text != p->written)
+      if (!Inside(p->written(), {r.text()})) Fail("period outside its record", text);
+      if (CharCount(p->start()) > 4 || CharCount(p->end()) > 4) Fail("time field too long", text);
+      if (p->hasEnd != (p->text().find('-') != std::string_view::npos)) Fail("end flag", text);
+      if (p->tooShort != (CharCount(p->text()) < 4)) Fail("short flag", text);
+      if (p->written().find("...") == std::string_view::npos && p->text() != p->written())
         Fail("text changed without dots", text);
-      if (p->text.find("...") != std::string_view::npos && !p->dotted) Fail("dots left", text);
+      if (p->text().find("...") != std::string_view::npos && !p->dotted) Fail("dots left", text);
       if ((p->startMinutes == -1) != (p->writtenStart == -1 && p->writtenEnd == -1) && p->hasEnd)
         Fail("unknown times", text);
       if (p->startMinutes < -99 || p->startMinutes > 1440 + 99 || p->endMinutes < -99 ||
           p->endMinutes > 1440 + 99)
         Fail("minutes out of range", text);
       if (p->hasDirections && p->directionCount == 0) Fail("directions", text);
-      if (CharCount(p->core) > CharCount(p->text)) Fail("core longer than the period", text);
+      if (CharCount(p->core()) > CharCount(p->text())) Fail("core longer than the period", text);
     }
   }
 }

@@ -93,11 +93,11 @@ TEST(WeatherText, ReadsNightRecordsPeriodsVisibilityAndDirections) {
   EXPECT_EQ(day.lastNightIndex(), 2);
   const auto& r = day.records();
   ASSERT_EQ(r.size(), 4u);
-  EXPECT_EQ(r[0].code, "10");
+  EXPECT_EQ(r[0].code(), "10");
   EXPECT_TRUE(r[0].night);
   EXPECT_EQ(r[0].form, RecordForm::Bare);
   EXPECT_EQ(r[1].form, RecordForm::Visibility);
-  EXPECT_EQ(r[1].visibility, "300]");
+  EXPECT_EQ(r[1].visibility(), "300]");
   EXPECT_EQ(r[1].offset, 4u);
   EXPECT_FALSE(r[2].night);
   EXPECT_EQ(r[2].index, 3);
@@ -105,25 +105,25 @@ TEST(WeatherText, ReadsNightRecordsPeriodsVisibilityAndDirections) {
   ASSERT_EQ(r[2].periodCount, 2u);
 
   const WeatherPeriod& a = *day.begin(r[2]);
-  EXPECT_EQ(a.start, "0830");
-  EXPECT_EQ(a.end, "0900");
+  EXPECT_EQ(a.start(), "0830");
+  EXPECT_EQ(a.end(), "0900");
   EXPECT_EQ(a.startMinutes, 750);
   EXPECT_EQ(a.endMinutes, 780);
-  EXPECT_EQ(a.visibility, "500");
-  EXPECT_EQ(a.core, "0830[500]-0900");  // cut out only after the codes that may carry one
+  EXPECT_EQ(a.visibility(), "500");
+  EXPECT_EQ(a.core(), "0830[500]-0900");  // cut out only after the codes that may carry one
   EXPECT_EQ(a.offset, 16u);
   const WeatherPeriod& b = *(day.begin(r[2]) + 1);
   EXPECT_TRUE(b.dotted);
-  EXPECT_EQ(b.written, "1000...1100");
-  EXPECT_EQ(b.text, "1000-1100");
+  EXPECT_EQ(b.written(), "1000...1100");
+  EXPECT_EQ(b.text(), "1000-1100");
   EXPECT_EQ(b.endMinutes, 900);
 
   const WeatherPeriod& t = *day.begin(r[3]);
   ASSERT_EQ(t.directionCount, 3u);
-  EXPECT_EQ(t.directions[0], "W");
-  EXPECT_EQ(t.directions[1], "S");
-  EXPECT_EQ(t.lastDirection, "E");
-  EXPECT_EQ(t.core, "1400-1500");
+  EXPECT_EQ(t.directions()[0], "W");
+  EXPECT_EQ(t.directions()[1], "S");
+  EXPECT_EQ(t.lastDirection(), "E");
+  EXPECT_EQ(t.core(), "1400-1500");
 }
 
 TEST(WeatherText, UnknownTimesTakeTheOtherEnd) {

@@ -44,10 +44,10 @@ TEST(SampleWeatherPhenomena, YearUsesTheRecordGrammar) {
           repeated += r.periodCount >= 2;
           for (const WeatherPeriod* p = day.begin(r); p != day.end(r); ++p) {
             acrossMidnight += p->startMinutes < 240 && p->endMinutes > 240;
-            if (p->start == "2000" && r.code == endsAtTwenty) ++pastTwenty;
-            if (p->end == "2000") endsToday = r.code;
-            thunderDirections += r.code == "17" && p->hasDirections;
-            visibilities += !p->visibility.empty();
+            if (p->start() == "2000" && r.code() == endsAtTwenty) ++pastTwenty;
+            if (p->end() == "2000") endsToday = r.code();
+            thunderDirections += r.code() == "17" && p->hasDirections;
+            visibilities += !p->visibility().empty();
             dotted += p->dotted;
           }
         }

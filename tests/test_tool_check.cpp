@@ -145,6 +145,79 @@ TEST_F(ToolCheckTest, FindingsAndFileSizeAreBounded) {
   fs::remove_all(*dir_ / "huge");
 }
 
+// A cloud or weather line replaced by 8 MiB of records: every record still
+// counts (each adds the same findings as the fourth one does), only the
+// first --max-findings are kept, and the hand-back ends with the count of
+// the others.
+TEST_F(ToolCheckTest, LongLinesAreCountedNotStored) {
+  std::ifstream in(*dir_ / "data" / "A53772-201203.TXT", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  fs::create_directories(*dir_ / "long");
+  const std::string path = (*dir_ / "long" / "A53772-201203.TXT").string();
+
+  // The file with the first line after `marker` replaced by `record` written
+  // `times` times; checked with a bound of 1,000 findings.
+  struct Outcome {
+    size_t stored = 0, total = 0;
+  };
+  const auto check = [&](const std::string& marker, const std::string& record, size_t times,
+                         const std::string& end) {
+    std::string t = text;
+    const size_t at = t.find(marker);
+    EXPECT_NE(at, std::string::npos) << marker;
+    if (at == std::string::npos) return Outcome{};
+    const size_t lineStart = at + marker.size();
+    std::string line;
+    line.reserve(record.size() * times + end.size());
+    for (size_t i = 0; i < times; ++i) line += record;
+    line += end;
+    t.replace(lineStart, t.find("\r\n", lineStart) - lineStart, line);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << t;
+    const CheckRun r = Tool("check --output json --max-findings 1000 " + Sys() + " " + path);
+    Outcome o;
+    const auto j = nlohmann::json::parse(r.out, nullptr, false);
+    if (j.is_discarded() || j.size() != 1 || !j[0].contains("findings")) {
+      ADD_FAILURE() << "no findings for " << record << " x " << times;
+      return o;
+    }
+    const auto& f = j[0]["findings"];
+    o.stored = f.size();
+    o.total = f.size();
+    const std::string last = f.empty() ? std::string() : f.back()["Message"].get<std::string>();
+    if (last.rfind("另有", 0) == 0) {
+      EXPECT_NE(last.find("条结果未列出(已达结果条数上限)"), std::string::npos) << last;
+      EXPECT_EQ(f.back()["Level"], "");
+      o.total = f.size() - 1 + std::stoull(last.substr(std::string("另有").size()));
+    }
+    return o;
+  };
+
+  struct Case {
+    const char* what;
+    std::string marker, record, end;
+  };
+  const std::vector<Case> cases = {
+      {"cloud forms", "\r\nC0\r\n", "XX ", ","},
+      {"unknown weather codes", "\r\nW0\r\n", "XX,", "."},
+      {"night weather records", "\r\nW0\r\n", "(60 0100-0345),", "."},
+  };
+  constexpr size_t kBytes = size_t{8} << 20;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // From the fourth record on (two of a kind already make a duplicate, and
+    // the night rules settle with the third).
+    const Outcome three = check(c.marker, c.record, 3, c.end);
+    const Outcome four = check(c.marker, c.record, 4, c.end);
+    const size_t times = kBytes / c.record.size();
+    const Outcome many = check(c.marker, c.record, times, c.end);
+    ASSERT_GT(four.total, three.total);
+    const size_t perRecord = four.total - three.total;
+    EXPECT_EQ(many.stored, 1001u);
+    EXPECT_EQ(many.total, three.total + (times - 3) * perRecord);
+  }
+  fs::remove_all(*dir_ / "long");
+}
+
 TEST_F(ToolCheckTest, ParallelJobsKeepTheOrderAndTheResults) {
   std::string files;
   for (int i = 0; i < 3; ++i) files += " " + Good() + " " + Broken();

@@ -58,7 +58,7 @@ bool CoversObservation(const WeatherDay& day, const WeatherRecord& r, int t) {
 // The night records hold one of the codes.
 bool NightHolds(const WeatherDay& day, std::string_view codes) {
   for (const WeatherRecord& r : day.records())
-    if (r.night && CodeIn(r.code, codes)) return true;
+    if (r.night && CodeIn(r.code(), codes)) return true;
   return false;
 }
 
@@ -80,12 +80,12 @@ bool ExplainsLowVisibility(std::string_view& level, const WeatherDay& day,
   bool doubtful = false;
   for (const WeatherRecord& r : day.records()) {
     if (r.night && day.hasCloseParenthesis()) continue;
-    if (CodeIn(r.code, kLowAnywhere) ||
-        (CodeIn(r.code, kLowInPeriod) && CoversObservation(day, r, at.minute))) {
+    if (CodeIn(r.code(), kLowAnywhere) ||
+        (CodeIn(r.code(), kLowInPeriod) && CoversObservation(day, r, at.minute))) {
       level = {};
       return true;
     }
-    if (!doubtful && CodeIn(r.code, kLowDoubtful) && CoversObservation(day, r, at.minute))
+    if (!doubtful && CodeIn(r.code(), kLowDoubtful) && CoversObservation(day, r, at.minute))
       doubtful = true;
   }
   if (doubtful) level = kLevelSuspicious;
@@ -96,8 +96,8 @@ bool ExplainsReducedVisibility(const WeatherDay& day, const ObservationTime& at)
   if (day.hasCloseParenthesis() && at.night) return NightHolds(day, kReducedNight);
   for (const WeatherRecord& r : day.records()) {
     if (r.night && day.hasCloseParenthesis()) continue;
-    if (CodeIn(r.code, kReducedAnywhere) ||
-        (CodeIn(r.code, kReducedInPeriod) && CoversObservation(day, r, at.minute)))
+    if (CodeIn(r.code(), kReducedAnywhere) ||
+        (CodeIn(r.code(), kReducedInPeriod) && CoversObservation(day, r, at.minute)))
       return true;
   }
   return false;

@@ -153,7 +153,7 @@ HourRange HoursOf(int s, int e) {
 // Any record of the day (night records included) has the code.
 bool HasCode(const WeatherDay& day, std::string_view code) {
   for (const WeatherRecord& r : day.records())
-    if (r.code == code) return true;
+    if (r.code() == code) return true;
   return false;
 }
 
@@ -198,7 +198,7 @@ class PeriodRules {
  public:
   PeriodRules(AuditContext& cx, const WeatherElements& el, const WeatherRecord& r,
               const WeatherPeriod& p, WeatherDayState& st)
-      : cx_(cx), el_(el), R_(r.code), p_(p), st_(st) {}
+      : cx_(cx), el_(el), R_(r.code()), p_(p), st_(st) {}
 
   void Run() {
     const int s = p_.writtenStart, e = p_.writtenEnd;
@@ -358,14 +358,14 @@ class DayRules {
   }
 
   void Overlap(const WeatherRecord& a, const WeatherRecord& b, bool doubtful) {
-    if (a.length <= 6 || b.length <= 6) return;
+    if (a.length() <= 6 || b.length() <= 6) return;
     const bool suspicious = doubtful || Dotted(a) || Dotted(b);
     for (const WeatherPeriod* pa = day_.begin(a); pa != day_.end(a); ++pa) {
       if (pa->writtenStart == kUnknownMinutes || pa->writtenEnd == kUnknownMinutes) continue;
       for (const WeatherPeriod* pb = day_.begin(b); pb != day_.end(b); ++pb) {
         if (pb->writtenStart == kUnknownMinutes || pb->writtenEnd == kUnknownMinutes) continue;
         if (pb->writtenStart < pa->writtenEnd && pa->writtenStart < pb->writtenEnd)
-          cx_.Add(Join({a.code, "和", b.code, kMsgOverlap}), At({}), {},
+          cx_.Add(Join({a.code(), "和", b.code(), kMsgOverlap}), At({}), {},
                   suspicious ? "可疑" : "错误");
       }
     }
@@ -378,7 +378,7 @@ class DayRules {
   // for a night record without times.
   bool InGale(int m) const {
     for (const WeatherRecord& r : day_.records()) {
-      if (r.code != "15") continue;
+      if (r.code() != "15") continue;
       if (r.night && r.periodCount == 0 && m >= 0 && m <= 720) return true;
       for (const WeatherPeriod* p = day_.begin(r); p != day_.end(r); ++p) {
         if (p->tooShort) continue;
@@ -474,7 +474,7 @@ class DayRules {
   // The start time of a record: the four characters after its code and
   // blank.
   static std::string_view StartOf(const WeatherRecord& r) {
-    return r.text.size() >= 7 ? r.text.substr(3, 4) : std::string_view();
+    return r.text().size() >= 7 ? r.text().substr(3, 4) : std::string_view();
   }
 
   void RecordOrder() {
@@ -503,7 +503,7 @@ class DayRules {
     night_ = st_.precipitation20to8;
     day_8_20_ = st_.precipitation8to20;
     for (const WeatherRecord& r : day_.records()) {
-      if (!CodeIn(r.code, kPrecipitationCodes)) continue;
+      if (!CodeIn(r.code(), kPrecipitationCodes)) continue;
       if (r.night) night_ = true;
       else if (r.periodCount == 0) day_8_20_ = true;
     }
@@ -527,7 +527,7 @@ class DayRules {
     if (night_ && st_.lastNight > 0)
       for (int h = 1; h <= 12; ++h) marked[static_cast<size_t>(h)] = true;
     bool timed = false;
-    for (const WeatherRecord& r : day_.records()) timed = timed || r.length > 6;
+    for (const WeatherRecord& r : day_.records()) timed = timed || r.length() > 6;
     if (!timed && day_8_20_)
       for (int h = 13; h <= 24; ++h) marked[static_cast<size_t>(h)] = true;
     std::array<char, 24> b1, b2;
@@ -565,10 +565,10 @@ void CheckMinimumVisibilityWithElements(AuditContext& cx, const WeatherElements&
   std::array<int, 25> minimum;
   minimum.fill(-1);
   for (const WeatherRecord& r : day.records()) {
-    if (r.text.find(']') == std::string_view::npos || r.length <= 9) continue;
-    const size_t open = r.text.find('[');
+    if (r.text().find(']') == std::string_view::npos || r.length() <= 9) continue;
+    const size_t open = r.text().find('[');
     if (open == std::string_view::npos) continue;
-    const int v = RoundHalfAway(LeadingNumber(r.text.substr(open + 1)));
+    const int v = RoundHalfAway(LeadingNumber(r.text().substr(open + 1)));
     for (const WeatherPeriod* p = day.begin(r); p != day.end(r); ++p) {
       if (p->tooShort || p->writtenStart == kUnknownMinutes || p->writtenEnd == kUnknownMinutes)
         continue;

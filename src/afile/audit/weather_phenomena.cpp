@@ -128,7 +128,7 @@ class WeatherPass {
     bool first = true;
     for (const WeatherRecord& r : day_.records()) {
       RunWeatherStep([&] { Record(r, first); });
-      st_.previousCode = r.code;
+      st_.previousCode = r.code();
       first = false;
     }
 
@@ -151,7 +151,7 @@ class WeatherPass {
   void NoteVisibilityRecords() {
     visibilityRecord_.fill(false);
     for (const WeatherRecord& r : day_.records()) {
-      const int slot = VisibilityCodeSlot(r.code);
+      const int slot = VisibilityCodeSlot(r.code());
       if (slot >= 0 && r.AfterCode() == "[") visibilityRecord_[static_cast<size_t>(slot)] = true;
     }
   }
@@ -161,24 +161,24 @@ class WeatherPass {
   }
 
   void Record(const WeatherRecord& r, bool firstOfDay) {
-    const std::string_view R = r.code;
-    if (r.length < 2) Error(kMsgRecordFormat);
-    if (r.length == 1) Error(kMsgCode);
+    const std::string_view R = r.code();
+    if (r.length() < 2) Error(kMsgRecordFormat);
+    if (r.length() == 1) Error(kMsgCode);
     else if (IsBadPhenomenonCode(R)) Error(Join({kMsgCode, R}));
-    if (!withoutTimes_ && !r.night && r.length == 2 && CodeIn(R, kCodesWithTimes))
+    if (!withoutTimes_ && !r.night && r.length() == 2 && CodeIn(R, kCodesWithTimes))
       Suspicious(Join({R, kMsgTimesMissing}));
-    if (r.length > 2) {
+    if (r.length() > 2) {
       const std::string_view after = r.AfterCode();
       if ((after != " " && after != "[") || (after == "[" && VisibilityCodeSlot(R) < 0))
         Error(kMsgCode);
     }
     if (!r.night) st_.NoteDayRecord(R, r.index);
     if (!withoutTimes_ && ((R == "42" && !mountain_) || R == "31" || R == "39") &&
-        r.text.find_first_of("[]") == std::string_view::npos && !HasVisibilityRecord(R))
+        r.text().find_first_of("[]") == std::string_view::npos && !HasVisibilityRecord(R))
       Suspicious(Join({R, kMsgVisibilityMissing}));
 
     if (r.form == RecordForm::Visibility) {
-      if (LeadingNumber(r.visibility) > 999) Error(Join({R, kMsgVisibilityAbove999}));
+      if (LeadingNumber(r.visibility()) > 999) Error(Join({R, kMsgVisibilityAbove999}));
       NoteVisibility(R);
       return;
     }
@@ -209,10 +209,10 @@ class WeatherPass {
 
   // The checks of one period; false when it is too short to be examined.
   bool Period(const WeatherRecord& r, const WeatherPeriod& p, int x, bool firstRecord) {
-    const std::string_view R = r.code;
+    const std::string_view R = r.code();
     if ((R == "15" || R == "17") && p.dotted) Error(Join({R, kMsgNoDots}));
     if (p.tooShort) {
-      Error(Join({R, kMsgPeriodBad, p.text}));
+      Error(Join({R, kMsgPeriodBad, p.text()}));
       return false;
     }
 
@@ -222,16 +222,16 @@ class WeatherPass {
     if (x == 1) {
       if (!firstRecord && s != kUnknownMinutes && st_.lastFirstStart != kUnknownMinutes &&
           s < st_.lastFirstStart)
-        Error(Join({st_.previousCode, kMsgAnd, R, kMsgStartOrder, p.start}));
+        Error(Join({st_.previousCode, kMsgAnd, R, kMsgStartOrder, p.start()}));
       st_.lastFirstStart = s;
     }
-    if (p.start != kUnknownTime && IsBadPhenomenonTime(p.start, TimeRole::Start))
-      Error(Join({R, kMsgStartBad, p.start}));
+    if (p.start() != kUnknownTime && IsBadPhenomenonTime(p.start(), TimeRole::Start))
+      Error(Join({R, kMsgStartBad, p.start()}));
 
     if (p.hasEnd) {
-      if (p.end != kUnknownTime && IsBadPhenomenonTime(p.end, TimeRole::End))
-        Error(Join({R, kMsgEndBad, p.end}));
-      if (p.start != kUnknownTime && p.end != kUnknownTime) {
+      if (p.end() != kUnknownTime && IsBadPhenomenonTime(p.end(), TimeRole::End))
+        Error(Join({R, kMsgEndBad, p.end()}));
+      if (p.start() != kUnknownTime && p.end() != kUnknownTime) {
         const std::string_view m =
             CheckPeriodSequence(p.startMinutes, p.endMinutes, Sequence::WithinPeriod);
         if (!m.empty()) Error(Join({R, kMsgOf, m}));
@@ -254,7 +254,7 @@ class WeatherPass {
       if (VisibilityCodeSlot(R) < 0) {
         Error(Join({R, kMsgNoVisibilityAllowed}));
       } else if (!p.bracketsReversed) {
-        if (LeadingNumber(p.visibility) > 999) Error(Join({R, kMsgVisibilityAbove999}));
+        if (LeadingNumber(p.visibility()) > 999) Error(Join({R, kMsgVisibilityAbove999}));
         NoteVisibility(R);
       } else {
         Error(Join({R, kMsgVisibilityFormat}));
@@ -262,12 +262,12 @@ class WeatherPass {
     }
 
     if (p.hasDirections && R != "17") Error(Join({R, kMsgNoDirectionAllowed}));
-    if (CharCount(p.core) != (p.hasEnd ? 9u : 4u)) Error(Join({R, kMsgPeriodLength}));
+    if (CharCount(p.core()) != (p.hasEnd ? 9u : 4u)) Error(Join({R, kMsgPeriodLength}));
     return true;
   }
 
   void ThunderDirections(const WeatherPeriod& p, int x) {
-    const auto& d = p.directions;
+    const std::array<std::string_view, 3> d = p.directions();
     const std::string_view startDir = d[0];
     switch (p.directionCount) {
       case 1:
@@ -298,7 +298,7 @@ class WeatherPass {
         Error(kMsgThunderEndDir);
         break;
     }
-    const std::string_view endDir = p.lastDirection;
+    const std::string_view endDir = p.lastDirection();
     st_.thunderDirection = true;
 
     // Times written "////" are not compared.
@@ -340,19 +340,28 @@ class WeatherPass {
   // the pairs (i, j), i < j, are searched in order: the code of the earliest
   // record that recurs later.
   void Duplicates(bool night, std::string_view message) {
+    // Places of the records in the day (4 bytes each: a very long line has
+    // millions), sorted by code and then by place.
+    const std::vector<WeatherRecord>& records = day_.records();
     codes_.clear();
-    for (const WeatherRecord& r : day_.records())
-      if (r.night == night && r.length >= 2) codes_.emplace_back(r.code, r.index);
-    std::sort(codes_.begin(), codes_.end());
+    codes_.reserve(records.size());
+    for (uint32_t i = 0; i < records.size(); ++i)
+      if (records[i].night == night && records[i].length() >= 2) codes_.push_back(i);
+    const auto code = [&](uint32_t i) { return records[i].code(); };
+    std::sort(codes_.begin(), codes_.end(), [&](uint32_t x, uint32_t y) {
+      const int c = code(x).compare(code(y));
+      return c != 0 ? c < 0 : records[x].index < records[y].index;
+    });
     int bestIndex = 0;
     std::string_view best;
     for (size_t i = 0; i + 1 < codes_.size(); ++i) {
-      if (codes_[i].first != codes_[i + 1].first) continue;
-      if (bestIndex == 0 || codes_[i].second < bestIndex) {
-        bestIndex = codes_[i].second;
-        best = codes_[i].first;
+      if (code(codes_[i]) != code(codes_[i + 1])) continue;
+      const WeatherRecord& first = records[codes_[i]];
+      if (bestIndex == 0 || first.index < bestIndex) {
+        bestIndex = first.index;
+        best = first.code();
       }
-      while (i + 1 < codes_.size() && codes_[i + 1].first == codes_[i].first) ++i;
+      while (i + 1 < codes_.size() && code(codes_[i + 1]) == code(codes_[i])) ++i;
     }
     if (bestIndex != 0) Error(Join({message, best}));
   }
@@ -366,7 +375,7 @@ class WeatherPass {
   WeatherDay day_;
   WeatherDayState st_;
   std::array<bool, 7> visibilityRecord_{};
-  std::vector<std::pair<std::string_view, int>> codes_;
+  std::vector<uint32_t> codes_;
 
   // The last thunderstorm period with directions of the record at hand.
   struct ThunderPeriod {

@@ -148,9 +148,11 @@ std::string_view Describe(WeatherSyntax what) {
 // ---------------------------------------------------------------- parsed day
 
 std::string_view WeatherRecord::AfterCode() const {
-  const std::string_view after = text.substr(code.size());
+  const std::string_view after = text().substr(codeSize_);
   return Prefix(after, 1);
 }
+
+uint32_t WeatherRecord::length() const { return static_cast<uint32_t>(CharCount(text())); }
 
 void WeatherDay::Parse(std::string_view dayText) {
   raw_ = dayText;
@@ -183,15 +185,29 @@ void WeatherDay::Parse(std::string_view dayText) {
   // The records before the last piece holding ")" are the night records.
   lastNight_ = 0;
   int piece = 1;
+  // Periods come only after a code of two characters, so a piece of at
+  // most two bytes has none; each "'" starts one more.
+  size_t periodBound = 0, pieceBytes = 0;
   for (char c : text_) {
-    if (c == ',') ++piece;
-    else if (c == ')') lastNight_ = piece - 1;
+    if (c == ',') {
+      ++piece;
+      periodBound += pieceBytes > 2;
+      pieceBytes = 0;
+      continue;
+    }
+    if (c != '(' && c != ')') ++pieceBytes;
+    if (c == ')') lastNight_ = piece - 1;
+    else if (c == '\'') ++periodBound;
   }
+  periodBound += pieceBytes > 2;
 
   // One record per comma-separated piece at most: reserving them at once
   // keeps a very long line from holding the old and the grown storage
   // together while the vector grows.
   records_.reserve(static_cast<size_t>(piece));
+  periods_.reserve(periodBound);
+  // Most bad texts have at most one issue per piece.
+  issues_.reserve(static_cast<size_t>(piece));
 
   clean_.clear();
   clean_.reserve(text_.size());
@@ -246,28 +262,28 @@ void WeatherDay::CheckFrame() {
 
 void WeatherDay::ReadRecord(std::string_view piece, uint32_t cleanOffset, int index) {
   WeatherRecord r;
-  r.text = piece;
+  r.data_ = piece.data();
+  r.size_ = static_cast<uint32_t>(piece.size());
   r.offset = RawOffset(cleanOffset);
   r.index = index;
   r.night = index <= lastNight_;
-  r.code = Prefix(piece, 2);
-  r.length = static_cast<uint32_t>(CharCount(piece));
-  r.rest = TrimBlanks(piece.substr(r.code.size()));
+  r.codeSize_ = static_cast<uint8_t>(Prefix(piece, 2).size());
+  const std::string_view rest = TrimBlanks(piece.substr(r.codeSize_));
+  r.restFrom_ = static_cast<uint32_t>(rest.data() - piece.data());
+  r.restSize_ = static_cast<uint32_t>(rest.size());
   r.firstPeriod = static_cast<uint32_t>(periods_.size());
   // Periods are checked against the grammar only when the record itself
   // reads up to them.
   const bool framed = CheckRecordGrammar(r, cleanOffset);
-  if (r.rest.size() >= 2 && r.rest.front() == '[' && r.rest.back() == ']') {
+  if (rest.size() >= 2 && rest.front() == '[' && rest.back() == ']') {
     r.form = RecordForm::Visibility;
-    r.visibility = r.rest.substr(1);
-  } else if (!r.rest.empty()) {
+  } else if (!rest.empty()) {
     r.form = RecordForm::Periods;
-    const uint32_t restOffset = cleanOffset + static_cast<uint32_t>(r.rest.data() - piece.data());
+    const uint32_t restOffset = cleanOffset + r.restFrom_;
     for (size_t at = 0;;) {
-      const size_t mark = std::min(r.rest.find('\'', at), r.rest.size());
-      ReadPeriod(r, r.rest.substr(at, mark - at), restOffset + static_cast<uint32_t>(at),
-                 framed);
-      if (mark == r.rest.size()) break;
+      const size_t mark = std::min(rest.find('\'', at), rest.size());
+      ReadPeriod(r, rest.substr(at, mark - at), restOffset + static_cast<uint32_t>(at), framed);
+      if (mark == rest.size()) break;
       at = mark + 1;
     }
   }
@@ -280,12 +296,19 @@ void WeatherDay::ReadRecord(std::string_view piece, uint32_t cleanOffset, int in
 void WeatherDay::ReadPeriod(const WeatherRecord& r, std::string_view written,
                             uint32_t cleanOffset, bool checkGrammar) {
   WeatherPeriod p;
-  p.written = written;
+  using Span = WeatherPeriod::Span;
+  const auto within = [](std::string_view base, std::string_view part) {
+    return part.empty() ? Span{} : Span{static_cast<uint32_t>(part.data() - base.data()),
+                                        static_cast<uint32_t>(part.size())};
+  };
+  p.written_ = written.data();
+  p.writtenSize_ = static_cast<uint32_t>(written.size());
   p.offset = RawOffset(cleanOffset);
 
   // "..." reads as "-".
   const size_t dots = written.find("...");
   p.dotted = dots != std::string_view::npos;
+  std::string_view text = written;
   if (p.dotted) {
     const size_t from = pool_.size();
     for (size_t i = 0; i < written.size();) {
@@ -297,19 +320,20 @@ void WeatherDay::ReadPeriod(const WeatherRecord& r, std::string_view written,
         ++i;
       }
     }
-    p.text = std::string_view(pool_).substr(from);
-  } else {
-    p.text = written;
+    text = std::string_view(pool_).substr(from);
   }
-  const std::string_view text = p.text;
+  p.text_ = text.data();
+  p.textSize_ = static_cast<uint32_t>(text.size());
   p.tooShort = CharCount(text) < 4;
 
-  p.start = Prefix(text, 4);
+  const std::string_view start = Prefix(text, 4);
+  p.start_ = within(text, start);
   const size_t dash = text.find('-');
   p.hasEnd = dash != std::string_view::npos;
-  if (p.hasEnd) p.end = Prefix(text.substr(dash + 1), 4);
-  p.writtenStart = PhenomenonMinutes(p.start, TimeRole::Start);
-  p.writtenEnd = p.hasEnd ? PhenomenonMinutes(p.end, TimeRole::End) : p.writtenStart;
+  const std::string_view end = p.hasEnd ? Prefix(text.substr(dash + 1), 4) : std::string_view();
+  p.end_ = within(text, end);
+  p.writtenStart = PhenomenonMinutes(start, TimeRole::Start);
+  p.writtenEnd = p.hasEnd ? PhenomenonMinutes(end, TimeRole::End) : p.writtenStart;
   p.startMinutes = p.writtenStart;
   p.endMinutes = p.writtenEnd;
   if (p.hasEnd) {
@@ -326,8 +350,8 @@ void WeatherDay::ReadPeriod(const WeatherRecord& r, std::string_view written,
   std::string_view cut = text;
   if (open != std::string_view::npos && close != std::string_view::npos) {
     p.bracketsReversed = close < open;
-    if (!p.bracketsReversed) p.visibility = text.substr(open + 1, close - open - 1);
-    if (VisibilityCodeSlot(r.code) >= 0) {
+    if (!p.bracketsReversed) p.visibility_ = within(text, text.substr(open + 1, close - open - 1));
+    if (VisibilityCodeSlot(r.code()) >= 0) {
       const size_t a = std::min(open, close), b = std::max(open, close);
       const size_t from = pool_.size();
       Append(text.substr(0, a));
@@ -335,17 +359,20 @@ void WeatherDay::ReadPeriod(const WeatherRecord& r, std::string_view written,
       cut = std::string_view(pool_).substr(from);
     }
   }
+  p.cut_ = cut.data();
+  p.cutSize_ = static_cast<uint32_t>(cut.size());
 
   const size_t semicolon = cut.find(';');
   p.hasDirections = semicolon != std::string_view::npos;
-  p.core = cut.substr(0, semicolon);
+  p.coreSize_ = static_cast<uint32_t>(std::min(semicolon, cut.size()));
   if (p.hasDirections) {
-    p.directionText = cut.substr(semicolon + 1);
+    const std::string_view directionText = cut.substr(semicolon + 1);
     for (size_t at = 0;; ++p.directionCount) {
-      const size_t colon = std::min(p.directionText.find(':', at), p.directionText.size());
-      p.lastDirection = p.directionText.substr(at, colon - at);
-      if (p.directionCount < p.directions.size()) p.directions[p.directionCount] = p.lastDirection;
-      if (colon == p.directionText.size()) {
+      const size_t colon = std::min(directionText.find(':', at), directionText.size());
+      const std::string_view piece = directionText.substr(at, colon - at);
+      p.lastDirection_ = within(cut, piece);
+      if (p.directionCount < 3) p.directions_[p.directionCount] = p.lastDirection_;
+      if (colon == directionText.size()) {
         ++p.directionCount;
         break;
       }
@@ -360,14 +387,14 @@ void WeatherDay::ReadPeriod(const WeatherRecord& r, std::string_view written,
 // The record up to its first period; false when it does not get that far
 // (the code is not followed by a blank or a visibility).
 bool WeatherDay::CheckRecordGrammar(const WeatherRecord& r, uint32_t cleanOffset) {
-  const std::string_view t = r.text;
+  const std::string_view t = r.text();
   if (t.empty()) {
     Issue(cleanOffset, WeatherSyntax::EmptyRecord);
     return false;
   }
-  if (r.code.size() != 2 || !IsDigit(t[0]) || !IsDigit(t[1]) || IsBadPhenomenonCode(r.code))
+  if (r.code().size() != 2 || !IsDigit(t[0]) || !IsDigit(t[1]) || IsBadPhenomenonCode(r.code()))
     Issue(cleanOffset, WeatherSyntax::Code);
-  if (t.size() <= r.code.size()) return true;
+  if (t.size() <= r.code().size()) return true;
   if (t[2] == '[') {
     // "[" digits "]" and nothing after.
     size_t i = 3;
@@ -379,7 +406,7 @@ bool WeatherDay::CheckRecordGrammar(const WeatherRecord& r, uint32_t cleanOffset
     return false;
   }
   if (t[2] != ' ') {
-    Issue(cleanOffset + static_cast<uint32_t>(r.code.size()), WeatherSyntax::AfterCode);
+    Issue(cleanOffset + static_cast<uint32_t>(r.code().size()), WeatherSyntax::AfterCode);
     return false;
   }
   // Exactly one blank before the first period.

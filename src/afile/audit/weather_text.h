@@ -110,15 +110,28 @@ struct WeatherIssue {
 // ---------------------------------------------------------------- parsed day
 
 struct WeatherPeriod {
-  std::string_view written;  // as in the record
-  std::string_view text;     // with "..." read as "-"
-  uint32_t offset = 0;       // of written in the day text
-  bool dotted = false;       // written with "..."
-  bool tooShort = false;     // text has fewer than four characters
+  // A period is kept small (a day text of a few MiB holds hundreds of
+  // thousands): its texts are views rebuilt from three pointers and spans.
+  std::string_view written() const { return {written_, writtenSize_}; }  // as in the record
+  std::string_view text() const { return {text_, textSize_}; }  // with "..." read as "-"
+  std::string_view start() const { return start_.In(text_); }  // the first four characters of text
+  std::string_view end() const { return end_.In(text_); }  // the four characters after its first "-"
+  // The text between the first "[" and the first "]" when "[" comes first.
+  std::string_view visibility() const { return visibility_.In(text_); }
+  // The period with its bracket group cut out (only for the codes that may
+  // carry a minimum visibility) and split at the first ";".
+  std::string_view core() const { return {cut_, coreSize_}; }
+  std::string_view directionText() const {
+    return hasDirections ? std::string_view(cut_ + coreSize_ + 1, cutSize_ - coreSize_ - 1)
+                         : std::string_view();
+  }
+  // directionText split at ":": the first three and the last.
+  std::array<std::string_view, 3> directions() const {
+    return {directions_[0].In(cut_), directions_[1].In(cut_), directions_[2].In(cut_)};
+  }
+  std::string_view lastDirection() const { return lastDirection_.In(cut_); }
 
-  std::string_view start;    // the first four characters of text
-  std::string_view end;      // the four characters after its first "-"
-  bool hasEnd = false;       // text contains "-"
+  uint32_t offset = 0;       // of written in the day text
   // Minutes of start and end as written (PhenomenonMinutes; -1 for "////";
   // without an end, the end is the start).
   int writtenStart = kUnknownMinutes;
@@ -127,23 +140,29 @@ struct WeatherPeriod {
   // unknown start takes the end.
   int startMinutes = kUnknownMinutes;
   int endMinutes = kUnknownMinutes;
-
-  // Minimum visibility brackets in text: how many of each, and the text
-  // between the first "[" and the first "]" when "[" comes first.
+  uint32_t directionCount = 0;  // pieces of directionText
+  // Minimum visibility brackets in text: how many of each.
   uint16_t opens = 0, closes = 0;
+  bool dotted = false;       // written with "..."
+  bool tooShort = false;     // text has fewer than four characters
+  bool hasEnd = false;       // text contains "-"
   bool bracketsReversed = false;  // the first "]" comes before the first "["
-  std::string_view visibility;
-
-  // The period with its bracket group cut out (only for the codes that may
-  // carry a minimum visibility) and split at the first ";".
-  std::string_view core;
   bool hasDirections = false;
-  std::string_view directionText;
-  // directionText split at ":": how many, the first three and the last.
-  uint32_t directionCount = 0;
-  std::array<std::string_view, 3> directions{};
-  std::string_view lastDirection;
+
+ private:
+  friend class WeatherDay;
+  struct Span {
+    uint32_t from = 0, size = 0;
+    std::string_view In(const char* base) const { return {base + from, size}; }
+  };
+  const char* written_ = nullptr;
+  const char* text_ = nullptr;
+  const char* cut_ = nullptr;  // text with the bracket group cut out
+  uint32_t writtenSize_ = 0, textSize_ = 0, cutSize_ = 0, coreSize_ = 0;
+  Span start_, end_, visibility_;         // in text
+  Span directions_[3], lastDirection_;    // in cut
 };
+static_assert(sizeof(WeatherPeriod) <= 136, "a period stays small: long lines hold many");
 
 enum class RecordForm : uint8_t {
   Bare,        // the code alone
@@ -152,20 +171,33 @@ enum class RecordForm : uint8_t {
 };
 
 struct WeatherRecord {
-  std::string_view text;  // parentheses removed
-  uint32_t offset = 0;    // in the day text
-  int index = 0;          // 1-based place among the day's comma-separated pieces
-  bool night = false;     // inside the parentheses
-  std::string_view code;  // the first two characters
-  uint32_t length = 0;    // characters of text
-  std::string_view rest;  // the text after the code, blanks trimmed
-  RecordForm form = RecordForm::Bare;
-  std::string_view visibility;  // Visibility form: the text after "["
-  uint32_t firstPeriod = 0, periodCount = 0;  // into WeatherDay::periods()
-
+  // A record is kept in 40 bytes (a day text of a few MiB holds millions of
+  // them): its texts are views rebuilt from one pointer and a few lengths.
+  std::string_view text() const { return {data_, size_}; }  // parentheses removed
+  std::string_view code() const { return {data_, codeSize_}; }  // the first two characters
+  std::string_view rest() const { return {data_ + restFrom_, restSize_}; }  // after the code, blanks trimmed
+  // Visibility form: the text after "[".
+  std::string_view visibility() const {
+    return form == RecordForm::Visibility ? rest().substr(1) : std::string_view();
+  }
+  // Characters of text.
+  uint32_t length() const;
   // The character after the code ("" when there is none).
   std::string_view AfterCode() const;
+
+  uint32_t offset = 0;    // in the day text
+  int index = 0;          // 1-based place among the day's comma-separated pieces
+  uint32_t firstPeriod = 0, periodCount = 0;  // into WeatherDay::periods()
+  bool night = false;     // inside the parentheses
+  RecordForm form = RecordForm::Bare;
+
+ private:
+  friend class WeatherDay;
+  uint8_t codeSize_ = 0;
+  uint32_t size_ = 0, restFrom_ = 0, restSize_ = 0;
+  const char* data_ = nullptr;
 };
+static_assert(sizeof(WeatherRecord) <= 40, "a record stays small: long lines hold millions");
 
 // One day's text, parsed. Parse again to reuse the storage (the views of a
 // previous parse become invalid).

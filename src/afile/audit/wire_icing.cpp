@@ -53,7 +53,7 @@ bool IsRime(std::string_view code) { return code == "48" || code == "5648" || co
 // A record of the day's text has the code (night records included).
 bool DayHasCode(const WeatherDay& day, std::string_view code) {
   for (const WeatherRecord& r : day.records())
-    if (r.code == code) return true;
+    if (r.code() == code) return true;
   return false;
 }
 
