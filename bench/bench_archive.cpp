@@ -26,7 +26,9 @@
 #include <thread>
 #include <vector>
 
+#include "sample/sample_afile.h"
 #include "sample/sample_corpus.h"
+#include "sample/sample_sysdir.h"
 
 extern char** environ;
 
@@ -189,5 +191,61 @@ BENCHMARK(BM_ArchiveCheck)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// One A file whose cloud-form or weather line of day 1 is replaced by 8 MiB
+// of records (a corrupt archive file), checked with the tool's default
+// bound on findings: time and peak memory of the whole run.
+void BM_LongLine(benchmark::State& state) {
+  struct Line {
+    const char* marker;
+    const char* record;
+    const char* end;
+  };
+  static const Line kLines[] = {
+      {"\r\nC0\r\n", "XX ", ","},                // unknown cloud forms
+      {"\r\nW0\r\n", "XX,", "."},                // unknown weather codes
+      {"\r\nW0\r\n", "(60 0100-0345),", "."},    // night weather records with periods
+  };
+  const Line& line = kLines[state.range(0)];
+  const fs::path dir = fs::temp_directory_path() / "kelvane_bench_long_line";
+  if (!fs::exists(dir / "data" / "A53772-201203.TXT")) {
+    kelvane::sample::WriteSampleSystemDirectory(dir.string());
+    kelvane::sample::WriteSampleStationFiles(dir.string());
+  }
+  std::ifstream in(dir / "data" / "A53772-201203.TXT", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  const size_t at = text.find(line.marker);
+  if (at == std::string::npos) {
+    state.SkipWithError("sample file without the line");
+    return;
+  }
+  const size_t from = at + std::string_view(line.marker).size();
+  const size_t to = text.find("\r\n", from);
+  std::string big;
+  const size_t bytes = size_t{8} << 20;
+  big.reserve(bytes + 64);
+  while (big.size() < bytes) big += line.record;
+  big += line.end;
+  text.replace(from, to - from, big);
+  fs::create_directories(dir / "long");
+  const std::string file = (dir / "long" / "A53772-201203.TXT").string();
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+
+  const std::vector<std::string> args = {KELVANE_TOOL_PATH, "check", "--quiet", "--output",
+                                         "csv", "--sys", dir.string(), file};
+  long peak = 0;
+  for (auto _ : state) {
+    const RunResult r = Run(args);
+    if (r.status != 0 && r.status != 1) {
+      state.SkipWithError("kelvane check failed");
+      return;
+    }
+    state.SetIterationTime(r.seconds);
+    peak = std::max(peak, r.peakKiB);
+  }
+  state.counters["peak_MiB"] = benchmark::Counter(static_cast<double>(peak) / 1024);
+  state.SetLabel(std::string("8 MiB of \"") + line.record + "\"");
+}
+BENCHMARK(BM_LongLine)->DenseRange(0, 2)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
