@@ -193,8 +193,10 @@ Status KelvaneR::RFileFormCheck(std::string strSysPath, std::string strPathFile,
   return RunGuarded([&] {
     impl_->list.Clear();
     CutToRowZero(RFileAuditingList);
+    std::vector<std::string> problems;
     rfile::RunRFormCheck(strSysPath, strPathFile, nullptr, RFilePara, impl_->sunTimes,
-                         impl_->list);
+                         impl_->list, &problems);
+    impl_->WarnAll(problems);
     impl_->list.HandBack(RFileAuditingList);
   });
 }
@@ -206,8 +208,10 @@ Status KelvaneR::RFileFormCheck(std::string strSysPath, const DataFile& file,
     if (!file.IsOpen()) throw Error(kErrInvalidCall, "RFileFormCheck: the data file is not open");
     impl_->list.Clear();
     CutToRowZero(RFileAuditingList);
+    std::vector<std::string> problems;
     rfile::RunRFormCheck(strSysPath, file.Path(), file.text(), RFilePara, impl_->sunTimes,
-                         impl_->list);
+                         impl_->list, &problems);
+    impl_->WarnAll(problems);
     impl_->list.HandBack(RFileAuditingList);
   });
 }
@@ -271,7 +275,9 @@ Status KelvaneY::YfileFormCheck(std::string strSysPath, std::string strPathFile,
   return RunGuarded([&] {
     impl_->list.Clear();
     CutToRowZero(YFileAuditingList);
-    yfile::RunYFormCheck(strSysPath, strPathFile, nullptr, YFilePara, impl_->list);
+    std::vector<std::string> problems;
+    yfile::RunYFormCheck(strSysPath, strPathFile, nullptr, YFilePara, impl_->list, &problems);
+    impl_->WarnAll(problems);
     impl_->list.HandBack(YFileAuditingList);
   });
 }
@@ -283,7 +289,9 @@ Status KelvaneY::YfileFormCheck(std::string strSysPath, const DataFile& file,
     if (!file.IsOpen()) throw Error(kErrInvalidCall, "YfileFormCheck: the data file is not open");
     impl_->list.Clear();
     CutToRowZero(YFileAuditingList);
-    yfile::RunYFormCheck(strSysPath, file.Path(), file.text(), YFilePara, impl_->list);
+    std::vector<std::string> problems;
+    yfile::RunYFormCheck(strSysPath, file.Path(), file.text(), YFilePara, impl_->list, &problems);
+    impl_->WarnAll(problems);
     impl_->list.HandBack(YFileAuditingList);
   });
 }

@@ -86,6 +86,7 @@ struct Check {
   const std::string& pathFile;
   VariantArray& para;
   AuditList& list;
+  std::vector<std::string>* problems;  // of the station table, when wanted
   std::optional<LineReader> in;
   long line = 0;  // number of the last line read (1 = header)
   int year = 0;   // YFilePara 2 as a number
@@ -242,7 +243,7 @@ void CheckHeader(Check& c, char nameMode) {
   c.year = NumberOf(p(2).Text());
 
   // The station table, consulted once.
-  if (std::optional<StationRecord> rec = FindStation(c.sysPath, p(5).Text())) {
+  if (std::optional<StationRecord> rec = FindStation(c.sysPath, p(5).Text(), c.problems)) {
     HeaderValues v;
     v.latitude = p(6).Text();
     v.longitude = p(7).Text();
@@ -640,11 +641,11 @@ void RunSections(Check& c, char nameMode) {
 
 void RunYFormCheck(std::string_view sysPath, const std::string& pathFile,
                    std::shared_ptr<const DataFile::Text> text, VariantArray& para,
-                   AuditList& list) {
+                   AuditList& list, std::vector<std::string>* problems) {
   // The parameter array must hold its 16 entries before anything is written.
   if (para.Rank() != 1 || para.LBound(1) > 1 || para.UBound(1) < kParaCount)
     throw SubscriptError("YFilePara must cover the indices 1 to 16");
-  Check c{sysPath, pathFile, para, list, std::nullopt, 0, 0, std::string()};
+  Check c{sysPath, pathFile, para, list, problems, std::nullopt, 0, 0, std::string()};
   para(kParaUsable) = Variant(true);
   SetText(para, 1, pathFile);
   char nameMode = 0;

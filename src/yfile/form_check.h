@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "common/audit_list.h"
@@ -19,10 +20,12 @@ namespace kelvane::yfile {
 // raised before anything is written. A file that cannot be opened and a
 // station table that cannot be read raise kelvane::Error. A structural
 // error ends the check early with YFilePara 4 false. text is the file
-// already read, or null to read the file at pathFile.
+// already read, or null to read the file at pathFile. With problems, what
+// is wrong with the station table for this station is noted there in words
+// (see FindStation); the findings are the same either way.
 void RunYFormCheck(std::string_view sysPath, const std::string& pathFile,
                    std::shared_ptr<const DataFile::Text> text, VariantArray& YFilePara,
-                   AuditList& list);
+                   AuditList& list, std::vector<std::string>* problems = nullptr);
 
 // Year, latitude and longitude texts of YFilePara as the audit and the
 // statistics read them.

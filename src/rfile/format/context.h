@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "common/audit_list.h"
@@ -27,6 +28,7 @@ class RContext {
   VariantArray& para;
   SunTimesTable& sun;
   AuditList& list;
+  std::vector<std::string>* problems = nullptr;  // of the station table, when wanted
 
   std::optional<LineReader> in;
   long line = 0;          // number of the last line read (1 = header)

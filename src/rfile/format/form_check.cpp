@@ -100,7 +100,7 @@ std::string_view RadiationClassOfGrade(std::string_view grade) {
 }
 
 void CompareWithStation(RContext& c) {
-  const std::optional<StationRecord> rec = FindStation(c.sysPath, ParaText(c.para, 7));
+  const std::optional<StationRecord> rec = FindStation(c.sysPath, ParaText(c.para, 7), c.problems);
   if (!rec) return;
   HeaderValues h;
   h.latitude = ParaText(c.para, 8);
@@ -322,10 +322,12 @@ void RunSections(RContext& c, const std::string& pathFile,
 
 void RunRFormCheck(std::string_view sysPath, const std::string& pathFile,
                    std::shared_ptr<const DataFile::Text> text, VariantArray& RFilePara,
-                   SunTimesTable& sunTimes, AuditList& list) {
+                   SunTimesTable& sunTimes, AuditList& list,
+                   std::vector<std::string>* problems) {
   if (RFilePara.Rank() != 1 || RFilePara.LBound(1) > 1 || RFilePara.UBound(1) < 12)
     throw SubscriptError("RFilePara must cover indices 1 to 12");
   RContext c(sysPath, RFilePara, sunTimes, list);
+  c.problems = problems;
   try {
     RunSections(c, pathFile, std::move(text));
   } catch (const StopCheck&) {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "common/audit_list.h"
@@ -23,10 +24,13 @@ namespace kelvane::rfile {
 // station table that cannot be opened raise kelvane::Error. A structural
 // error, and a file that ends before its last section, end the check with
 // RFilePara 6 false. sunTimes is the instance's RSunTimes, rebuilt from the
-// header (left as it was when the header failed its pattern).
+// header (left as it was when the header failed its pattern). With
+// problems, what is wrong with the station table for this station is noted
+// there in words (see FindStation); the findings are the same either way.
 void RunRFormCheck(std::string_view sysPath, const std::string& pathFile,
                    std::shared_ptr<const DataFile::Text> text, VariantArray& RFilePara,
-                   SunTimesTable& sunTimes, AuditList& list);
+                   SunTimesTable& sunTimes, AuditList& list,
+                   std::vector<std::string>* problems = nullptr);
 
 // The header line pattern ("#" a digit, "[..]" one character of the set).
 inline constexpr std::string_view kRHeaderPattern =
