@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs one libFuzzer harness of a fuzz build for a while.
-#   scripts/fuzz.sh BUILD_DIR [HARNESS]   (FUZZ_SECONDS overrides the default 60 s)
+#   scripts/fuzz.sh BUILD_DIR [HARNESS]   (FUZZ_SECONDS overrides the default 60 s;
+#   FUZZ_FLAGS adds libFuzzer flags, e.g. FUZZ_FLAGS=-len_control=0 to try
+#   long inputs from the start)
 # HARNESS is fuzz_afile_format (the default: the A-file format check),
 # fuzz_weather_text (the weather phenomenon text parser and audit),
 # fuzz_rfile_format (the R-file format check, decoder and audit) or
@@ -96,4 +98,4 @@ done
 ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" \
 UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}" \
 "$harness" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-  -max_len="$max_len" -artifact_prefix="$prefix" -print_final_stats=1
+  -max_len="$max_len" -artifact_prefix="$prefix" -print_final_stats=1 ${FUZZ_FLAGS:-}

@@ -124,10 +124,50 @@ TEST_F(RFileDatabases, EmptyRuleTableSwitchesTheTableRulesOff) {
   const Audit a = CheckThenAudit(f_, sys_, "54399");
   ASSERT_TRUE(a.status.ok()) << a.status.description();
   EXPECT_EQ(testing::Join(a.rows), testing::Join({kNameRow, kElevationRow}));
-  EXPECT_TRUE(a.warnings.empty());
+  ASSERT_EQ(a.warnings.size(), 1u);
+  EXPECT_NE(a.warnings[0].find("审核规则库tabRAuditingData("), std::string::npos) << a.warnings[0];
+  EXPECT_NE(a.warnings[0].find("SysLib.mdb)没有记录"), std::string::npos) << a.warnings[0];
   // With the default rules both rules fire.
   const Audit d = CheckThenAudit(f_, f_.Sys(), "54399");
   EXPECT_EQ(testing::Join(d.rows), testing::Join({kNameRow, kElevationRow, kLimitRow}));
+  EXPECT_TRUE(d.warnings.empty());
+}
+
+// A rule entry that is neither a number nor a list of numbers is said once,
+// naming the table, the station row used, the entry and its value; the
+// values loaded (and so the findings) are those of the same table without
+// the warning.
+TEST_F(RFileDatabases, MalformedRuleValuesAreWarnedAbout) {
+  rfile::RuleValues clean;
+  ASSERT_TRUE(rfile::LoadRuleValues(sys_, "54399", "03", "39.59N", clean));
+  struct Case {
+    const char* value;
+    bool warned;
+  };
+  const Case cases[] = {
+      {"x", true}, {"1,2,,x", true}, {"1e", true}, {"12.5", false},
+      {"1,2,3,4,5,6,7,8,9,10,11,12", false}, {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    Exec(SysLib(), std::string("UPDATE tabRAuditingData SET RValue05 = '") + c.value + "'");
+    rfile::RuleValues rules;
+    std::vector<std::string> problems;
+    ASSERT_TRUE(rfile::LoadRuleValues(sys_, "54399", "03", "39.59N", rules, &problems));
+    rfile::RuleValues again;
+    ASSERT_TRUE(rfile::LoadRuleValues(sys_, "54399", "03", "39.59N", again));
+    EXPECT_EQ(rules, again);
+    if (!c.warned) {
+      EXPECT_TRUE(problems.empty()) << testing::Join(problems);
+      continue;
+    }
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("审核规则库tabRAuditingData中站号"), std::string::npos);
+    EXPECT_NE(problems[0].find(std::string("的第5项\"") + c.value +
+                               "\"既不是数值,也不是12个月的数值列表"),
+              std::string::npos)
+        << problems[0];
+  }
 }
 
 TEST_F(RFileDatabases, MissingDatabasesAndTablesAreAnErrorThatKeepsTheList) {

@@ -136,6 +136,15 @@ size_t CharCount(std::string_view s) {
   return n;
 }
 
+bool IsNumberList(std::string_view text) {
+  while (true) {
+    const size_t comma = text.find(',');
+    if (!IsNumericText(text.substr(0, comma))) return false;
+    if (comma == std::string_view::npos) return true;
+    text.remove_prefix(comma + 1);
+  }
+}
+
 std::string FormatNumber(double x) {
   if (x == 0) return "0";
   char buf[64];

@@ -55,6 +55,10 @@ int64_t LeadingInteger(std::string_view text);
 // True when the whole text (blanks around it allowed) is a number: optional
 // sign, digits, optional decimal point and digits, at least one digit.
 bool IsNumericText(std::string_view text);
+// True when every comma-separated field of text is numeric (IsNumericText):
+// a number, or a list of numbers such as the twelve monthly values of a
+// rule entry.
+bool IsNumberList(std::string_view text);
 
 // Leading and trailing blanks (spaces only) removed.
 std::string_view TrimBlanks(std::string_view text);

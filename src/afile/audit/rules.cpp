@@ -18,16 +18,6 @@ constexpr std::string_view kDefaultStation = "99999";
 
 using Problems = std::vector<std::string>;
 
-// True when every comma-separated field of a monthly list is a number.
-bool IsNumberList(std::string_view text) {
-  while (true) {
-    const size_t comma = text.find(',');
-    if (!IsNumericText(text.substr(0, comma))) return false;
-    if (comma == std::string_view::npos) return true;
-    text.remove_prefix(comma + 1);
-  }
-}
-
 void NoteBadValue(Problems* problems, std::string_view table, std::string_view station, int k,
                   std::string_view text) {
   if (!problems) return;

@@ -49,13 +49,16 @@ std::string PossibleRadiation(db::Recordset rs, double phi, int step, int month)
 }  // namespace
 
 bool LoadRuleValues(std::string_view sysPath, std::string_view station, std::string_view month,
-                    std::string_view latitude, RuleValues& rules) {
+                    std::string_view latitude, RuleValues& rules,
+                    std::vector<std::string>* problems) {
   rules.fill(std::string());
   bool found = true;
   const int m = static_cast<int>(LeadingInteger(month));
   {
     auto db = db::Database::Open(db::SysLibPath(sysPath));
     db::Recordset rs = db->OpenTable("tabRAuditingData");
+    if (rs.IsEmpty() && problems)
+      problems->push_back("审核规则库tabRAuditingData(" + rs.table().path + ")没有记录");
     if (!rs.IsEmpty()) {
       rs.Filter("StationNum", station);
       if (rs.Eof()) {
@@ -65,8 +68,15 @@ bool LoadRuleValues(std::string_view sysPath, std::string_view station, std::str
       if (rs.Eof()) {
         found = false;
       } else {
-        for (int c = 1; c <= 42; ++c)
-          rules[static_cast<size_t>(c)] = GetField(rs.Field(c), ",", m);
+        for (int c = 1; c <= 42; ++c) {
+          const std::string text = rs.Field(c);
+          // An empty entry is one the station does not use.
+          if (problems && !text.empty() && !IsNumberList(text))
+            problems->push_back("审核规则库tabRAuditingData中站号" + rs.Field("StationNum") +
+                                "的第" + std::to_string(c) + "项\"" + text +
+                                "\"既不是数值,也不是12个月的数值列表");
+          rules[static_cast<size_t>(c)] = GetField(text, ",", m);
+        }
       }
     }
   }
@@ -124,8 +134,17 @@ void RunRFileAuditing(const RAuditInputs& in, SunTimesTable& sunTimes, AuditList
   if (para.Rank() != 1 || para.LBound(1) > 1 || para.UBound(1) < 12)
     throw SubscriptError("RFilePara must cover indices 1 to 12");
   RuleValues rules;
-  if (!LoadRuleValues(in.sysPath, ParaText(para, 7), ParaText(para, 3), ParaText(para, 8),
-                      rules)) {
+  std::vector<std::string> problems;
+  const bool found = LoadRuleValues(in.sysPath, ParaText(para, 7), ParaText(para, 3),
+                                    ParaText(para, 8), rules, &problems);
+  // Problems of the reference data are said once each; a callback that
+  // throws loses only its warnings.
+  if (warn)
+    for (const std::string& p : problems) try {
+        warn(p, "警告");
+      } catch (...) {
+      }
+  if (!found) {
     if (warn) warn("没有适合该站的审核规则库!", "警告");
     list.Add("无适合本站的审核规则库,不能进行数据审核", "全月", "", "", "", "1", "");
     return;

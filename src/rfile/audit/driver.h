@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/audit_list.h"
 #include "kelvane/kelvane.h"
@@ -25,9 +26,13 @@ using RuleValues = std::array<std::string, 45>;  // index 0 unused
 // Loads the rule values for station, month and latitude text (such as
 // "39.48N"). Returns false when tabRAuditingData has rows but neither the
 // station's nor the default "99999" row. Raises kelvane::Error when a
-// database or table cannot be read.
+// database or table cannot be read. With problems, what is wrong with the
+// rule table is noted there in words (an empty table; an entry of the row
+// used that is neither a number nor a list of twelve numbers); the values
+// loaded are the same either way.
 bool LoadRuleValues(std::string_view sysPath, std::string_view station, std::string_view month,
-                    std::string_view latitude, RuleValues& rules);
+                    std::string_view latitude, RuleValues& rules,
+                    std::vector<std::string>* problems = nullptr);
 
 // True when t is not an acceptable time of day HHMM (or "XXXX"). With the
 // marker "-", "0000" is not acceptable and "2400" is.
