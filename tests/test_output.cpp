@@ -45,3 +45,60 @@ TEST(OutputTest, JsonOfErrorStatusAndInvalidUtf8) {
 
 }  // namespace
 }  // namespace kelvane::host
+
+// Findings of the format check and of the audit are bounded one list at a
+// time; the file's result keeps the first of them and one row counting all
+// that were left out.
+#include "host/check_file.h"
+
+namespace {
+
+using kelvane::host::Finding;
+
+Finding Row(const std::string& message, const std::string& level = "错误") {
+  return Finding{message, level.empty() ? "" : "气温", "", "", "", "", level};
+}
+
+std::vector<std::string> Messages(const std::vector<Finding>& f) {
+  std::vector<std::string> out;
+  for (const Finding& x : f) out.push_back(x.Message);
+  return out;
+}
+
+TEST(BoundFindings, OneCountingRowAndNoMoreThanTheBound) {
+  const std::string left = "条结果未列出(已达结果条数上限)";
+  struct Case {
+    const char* name;
+    std::vector<Finding> in;
+    long bound;
+    std::vector<std::string> out;
+  };
+  const std::vector<Case> cases = {
+      {"under the bound", {Row("a"), Row("b")}, 3, {"a", "b"}},
+      {"no bound", {Row("a"), Row("b"), Row("c")}, 0, {"a", "b", "c"}},
+      {"cut at the bound", {Row("a"), Row("b"), Row("c")}, 2, {"a", "b", "另有1" + left}},
+      {"two counting rows become one",
+       {Row("另有5" + left, ""), Row("a"), Row("b"), Row("另有7" + left, "")},
+       2,
+       {"a", "b", "另有12" + left}},
+      {"counting rows and a cut",
+       {Row("另有5" + left, ""), Row("a"), Row("b"), Row("c"), Row("另有7" + left, "")},
+       2,
+       {"a", "b", "另有13" + left}},
+      {"a finding that only looks like one is kept",
+       {Row("另有x" + left, ""), Row("另有5" + left)},
+       3,
+       {"另有x" + left, "另有5" + left}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Finding> f = c.in;
+    kelvane::host::BoundFindings(f, c.bound);
+    EXPECT_EQ(Messages(f), c.out);
+    if (!f.empty() && f.back().Message.rfind("另有", 0) == 0 && f.back().Level.empty()) {
+      EXPECT_EQ(f.back().Element, "");
+    }
+  }
+}
+
+}  // namespace

@@ -42,6 +42,59 @@ std::vector<Finding> ReadFindings(const StringArray& list) {
 
 namespace {
 
+constexpr std::string_view kLeftOutStart = "另有";
+constexpr std::string_view kLeftOutEnd = "条结果未列出(已达结果条数上限)";
+
+// The count of a row that says how many findings were left out, or -1 for
+// any other row.
+long long LeftOutCount(const Finding& f) {
+  const std::string_view m = f.Message;
+  if (!f.Level.empty() || !f.Element.empty() || !f.Day.empty() || !m.starts_with(kLeftOutStart) ||
+      !m.ends_with(kLeftOutEnd))
+    return -1;
+  const std::string_view digits =
+      m.substr(kLeftOutStart.size(), m.size() - kLeftOutStart.size() - kLeftOutEnd.size());
+  if (digits.empty() || digits.size() > 18) return -1;
+  long long n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return -1;
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
+
+}  // namespace
+
+void BoundFindings(std::vector<Finding>& findings, long maxFindings) {
+  if (maxFindings <= 0) return;
+  // The format check and the audit each bound their own list, so a merged
+  // list may hold both their rows of left-out findings and more findings
+  // than the bound: keep the first maxFindings in order and say once how
+  // many were left out in all.
+  long long leftOut = 0;
+  size_t kept = 0;
+  for (size_t i = 0; i < findings.size(); ++i) {
+    const long long n = LeftOutCount(findings[i]);
+    if (n >= 0) {
+      leftOut += n;
+      continue;
+    }
+    if (kept == static_cast<size_t>(maxFindings)) {
+      ++leftOut;
+      continue;
+    }
+    if (kept != i) findings[kept] = std::move(findings[i]);
+    ++kept;
+  }
+  findings.resize(kept);
+  if (leftOut > 0)
+    findings.push_back(Finding{std::string(kLeftOutStart) + std::to_string(leftOut) +
+                                   std::string(kLeftOutEnd),
+                               "", "", "", "", "", ""});
+}
+
+namespace {
+
 std::string WithSeparator(std::string dir) {
   if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
   return dir;
@@ -67,7 +120,8 @@ void CheckAFile(KelvaneA& a, const std::string& path, const CheckOptions& opt, F
     DecodedAFile decoded;
     DecodeAFileText(file.text(), para, decoded);
     StringArray merged = list;
-    // The limit holds per file: the audit keeps what the format check left.
+    // The limit holds per file: the audit keeps what the format check left
+    // (BoundFindings then makes the merged list exact).
     if (opt.maxFindings > 0) {
       const long formatRows = list.IsAllocated() && list.Rank() == 2 ? list.UBound(2) : 0;
       a.SetFindingLimit(std::max(1L, opt.maxFindings - formatRows));
@@ -193,6 +247,7 @@ FileResult Checker::Check(const std::string& path) {
         r.checked = false;
         break;
     }
+    BoundFindings(r.findings, opt_.maxFindings);
   } catch (const Error& e) {
     r.status = Status(e.number(), e.what());
   } catch (const std::exception& e) {

@@ -17,6 +17,11 @@ struct Finding {
   std::string Message, Element, RelatedItem, Day, TimeOrItem, Line, Level;
 };
 
+// Keeps the first maxFindings findings (none dropped when maxFindings is 0
+// or less) and ends the list with one row saying how many were left out in
+// all, counting the rows of that kind already in the list.
+void BoundFindings(std::vector<Finding>& findings, long maxFindings);
+
 struct FileResult {
   std::string file;
   char kind = '?';           // 'A', 'R', 'Y', or '?' for a file of another kind
