@@ -42,7 +42,7 @@ struct Layer {
 // 15 and 20 cm move almost together, as the audits of the profile expect
 // of their difference from day to day.
 constexpr Layer kShallow[5] = {
-    {5, 0.85, 6, 0.80, 0.60, 3},
+    {5, 0.90, 4, 0.72, 0.60, 3},
     {10, 0.74, 10, 0.45, 0.36, 6},
     {15, 0.64, 14, 0.25, 0.22, 9},
     {20, 0.60, 16, 0.22, 0.20, 10},
@@ -135,11 +135,12 @@ void SampleWeather::BuildSoil() {
   // snow-covered surface. The profile audits judge the size of the contrast
   // of 0 and 5 cm at 14 h on the clear days of a month together,
   // snow-covered or not: so on a day with snow cover 5 cm lies above the
-  // surface at 14 h by the contrast that bare ground would have in the same
-  // weather. The lift is drawn linearly between the fixed hours that carry
-  // it: 14 h of a snow-covered day, and 02 (08 after snow), 14 and 20 h of a
-  // day without snow (none), so the layer stays smooth and a day without
-  // snow keeps its own profile.
+  // surface at 14 h by three quarters of the contrast that bare ground
+  // would have in the same weather (enough for the month's typical contrast,
+  // with little lift). The lift is drawn linearly between the fixed hours
+  // that carry it: 14 h of a snow-covered day, and 02 (08 after snow), 14
+  // and 20 h of a day without snow (none), so the layer stays smooth and a
+  // day without snow keeps its own profile.
   std::vector<float> bare5;
   ShallowLayer(kShallow[0], Decompose(bareSurface_, season), season, gradient, bare5);
   struct Knot {
@@ -154,13 +155,17 @@ void SampleWeather::BuildSoil() {
     const int n14 = 24 * (d - 1) + 18;
     if (snowDepth_[static_cast<size_t>(d)] >= 1) {
       const size_t i = static_cast<size_t>(NodeIndex(d, 18));
-      const double lift = (surface[i] - soil_[0][i]) + std::fabs(bareSurface_[i] - bare5[i]);
+      const double lift =
+          (surface[i] - soil_[0][i]) + 0.75 * std::fabs(bareSurface_[i] - bare5[i]);
       knots.push_back({n14, std::max(0.0, lift)});
       lifted = knots.back().lift;
+      if (d < days_ && snowDepth_[static_cast<size_t>(d + 1)] < 1 && lifted > 0)
+        knots.push_back({24 * (d - 1) + 24, 0.55 * lifted});
     } else {
-      // The lift of a snow-covered day before fades over the night and is
-      // gone at 08 h, so that no six hours take much of it.
-      if (lifted > 0) knots.push_back({24 * (d - 1) + 6, lifted / 3});
+      // The lift of a snow-covered day before fades over the evening and
+      // night and is gone at 08 h: most of it while the soil cools anyway,
+      // little in the morning.
+      if (lifted > 0) knots.push_back({24 * (d - 1) + 6, 0.2 * lifted});
       for (int c : {lifted > 0 ? 12 : 6, 18, 24}) knots.push_back({24 * (d - 1) + c, 0.0});
       lifted = 0;
     }
@@ -171,7 +176,8 @@ void SampleWeather::BuildSoil() {
     if (a.lift == 0 && b.lift == 0) continue;
     for (int n = a.node; n < b.node; ++n) {
       const double f = static_cast<double>(n - a.node) / (b.node - a.node);
-      soil_[0][static_cast<size_t>(n - nodeLo_)] += static_cast<float>((1 - f) * a.lift + f * b.lift);
+      soil_[0][static_cast<size_t>(n - nodeLo_)] +=
+          static_cast<float>((1 - f) * a.lift + f * b.lift);
     }
   }
 
