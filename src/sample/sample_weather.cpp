@@ -401,12 +401,25 @@ std::vector<double> SampleWeather::BuildTemperatureAndDewPointNodes() {
   const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
   const int doy0 = DayOfYear(year_, month_);
   // In a fog the air is close to saturation, from the hour before it forms
-  // to the hour after it lifts.
-  std::vector<char> foggy(count, 0);
+  // to the hour after it lifts, and it moistens over the two hours before
+  // that and dries over the two hours after: the greatest dew point
+  // depression of each node (°C), or none.
+  constexpr double kNoCap = 1e9;
+  constexpr double kAroundFog[2] = {2.0, 3.5};  // one, two hours further out
+  std::vector<double> fogDepression(count, kNoCap);
+  auto cap = [&](int d, int c, double depression) {
+    double& v = fogDepression[static_cast<size_t>(NodeIndex(d, c))];
+    v = std::min(v, depression);
+  };
   for (int d = 1; d <= days_; ++d)
-    for (const SamplePeriod& f : fog_[static_cast<size_t>(d)])
-      for (int c = f.start / 60; c <= (f.end + 59) / 60; ++c)
-        foggy[static_cast<size_t>(NodeIndex(d, c))] = 1;
+    for (const SamplePeriod& f : fog_[static_cast<size_t>(d)]) {
+      const int first = f.start / 60, last = (f.end + 59) / 60;
+      for (int c = first; c <= last; ++c) cap(d, c, 0.6);
+      for (int k = 1; k <= 2; ++k) {
+        cap(d, first - k, kAroundFog[k - 1]);
+        cap(d, last + k, kAroundFog[k - 1]);
+      }
+    }
 
   std::vector<double> air(count);
   for (int n = nodeLo_; n <= nodeHi_; ++n) {
@@ -427,7 +440,7 @@ std::vector<double> SampleWeather::BuildTemperatureAndDewPointNodes() {
     const double ceiling = ClimateOf(doy, elevation_).dewCeiling;
     if (td > ceiling - 2.0) td = ceiling - 2.0 + 2.0 * (1.0 - std::exp(-(td - ceiling + 2.0) / 2.0));
     td = std::min(td, t - 0.3);
-    if (foggy[i]) td = std::max(td, t - 0.6);
+    if (fogDepression[i] < kNoCap) td = std::max(td, t - fogDepression[i]);
     if (nt.wet) {
       // Falling precipitation keeps the air moist (57 % at least): the dew
       // point rises up to the season's ceiling, and air still too dry is
