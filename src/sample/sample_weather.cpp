@@ -250,6 +250,7 @@ SampleWeather::SampleWeather(const SampleStation& station, int year, int month, 
   BuildNodes();
   PlanStorms();
   BuildMinutes(seed);
+  KeepSnowOnColdDays();
   BuildSoil();
   BuildSun();
   BuildDaily();
@@ -400,12 +401,25 @@ std::vector<double> SampleWeather::BuildTemperatureAndDewPointNodes() {
   const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
   const int doy0 = DayOfYear(year_, month_);
   // In a fog the air is close to saturation, from the hour before it forms
-  // to the hour after it lifts.
-  std::vector<char> foggy(count, 0);
+  // to the hour after it lifts, and it moistens over the two hours before
+  // that and dries over the two hours after: the greatest dew point
+  // depression of each node (°C), or none.
+  constexpr double kNoCap = 1e9;
+  constexpr double kAroundFog[2] = {2.0, 3.5};  // one, two hours further out
+  std::vector<double> fogDepression(count, kNoCap);
+  auto cap = [&](int d, int c, double depression) {
+    double& v = fogDepression[static_cast<size_t>(NodeIndex(d, c))];
+    v = std::min(v, depression);
+  };
   for (int d = 1; d <= days_; ++d)
-    for (const SamplePeriod& f : fog_[static_cast<size_t>(d)])
-      for (int c = f.start / 60; c <= (f.end + 59) / 60; ++c)
-        foggy[static_cast<size_t>(NodeIndex(d, c))] = 1;
+    for (const SamplePeriod& f : fog_[static_cast<size_t>(d)]) {
+      const int first = f.start / 60, last = (f.end + 59) / 60;
+      for (int c = first; c <= last; ++c) cap(d, c, 0.6);
+      for (int k = 1; k <= 2; ++k) {
+        cap(d, first - k, kAroundFog[k - 1]);
+        cap(d, last + k, kAroundFog[k - 1]);
+      }
+    }
 
   std::vector<double> air(count);
   for (int n = nodeLo_; n <= nodeHi_; ++n) {
@@ -426,7 +440,7 @@ std::vector<double> SampleWeather::BuildTemperatureAndDewPointNodes() {
     const double ceiling = ClimateOf(doy, elevation_).dewCeiling;
     if (td > ceiling - 2.0) td = ceiling - 2.0 + 2.0 * (1.0 - std::exp(-(td - ceiling + 2.0) / 2.0));
     td = std::min(td, t - 0.3);
-    if (foggy[i]) td = std::max(td, t - 0.6);
+    if (fogDepression[i] < kNoCap) td = std::max(td, t - fogDepression[i]);
     if (nt.wet) {
       // Falling precipitation keeps the air moist (57 % at least): the dew
       // point rises up to the season's ceiling, and air still too dry is
@@ -545,7 +559,7 @@ void SampleWeather::BuildSurfaceNodes() {
   const size_t count = static_cast<size_t>(nodeHi_ - nodeLo_ + 1);
   const int doy0 = DayOfYear(year_, month_);
   const double heatingMax = 13.0 + 8.0 * ClimateOf(doy0 + days_ / 2, elevation_).summer;
-  std::vector<double> heating(count), cooling(count), snowCover(count);
+  std::vector<double> heating(count), bareHeating(count), cooling(count), snowCover(count);
   // Snow cover is known per observation day (the depth at 08 h); the
   // surface feels it come and go over half a day, not at 20 h at once.
   constexpr int kSnowSpan = 6;
@@ -583,20 +597,28 @@ void SampleWeather::BuildSurfaceNodes() {
     const double night =
         sinH <= 0 ? 1.0
                   : (sinH >= kCoolingEnds ? 0.0 : 0.5 * (1.0 + std::cos(kPi * sinH / kCoolingEnds)));
-    heating[i] = heatingMax * day * (1.0 - 0.7 * cover) * (1.0 - 0.75 * snowCover[i]);
+    bareHeating[i] = heatingMax * day * (1.0 - 0.7 * cover);
+    heating[i] = bareHeating[i] * (1.0 - 0.75 * snowCover[i]);
     cooling[i] = (1.0 + 3.0 * (1.0 - cover)) * night;
   }
   // The grass surface gains about half the heat and loses more of it.
-  SurfaceSeries(Series::Surface, heating, 1.0, cooling, 1.0, snowCover);
-  SurfaceSeries(Series::Grass, heating, 0.55, cooling, 1.6, snowCover);
+  SurfaceSeries(nodes_[static_cast<size_t>(Series::Surface)], heating, 1.0, cooling, 1.0,
+                snowCover);
+  SurfaceSeries(nodes_[static_cast<size_t>(Series::Grass)], heating, 0.55, cooling, 1.6,
+                snowCover);
+  // The same surface as bare ground, for the soil under snow.
+  SurfaceSeries(bareSurface_, bareHeating, 1.0, cooling, 1.0, std::vector<double>(count, 0.0));
+  snowCover_.assign(snowCover.begin(), snowCover.end());
 }
 
 // One surface series: the air temperature plus the smoothed departure
 // gain * heating - loss * cooling, held below freezing under snow.
-void SampleWeather::SurfaceSeries(Series s, const std::vector<double>& heating, double gain,
+void SampleWeather::SurfaceSeries(std::vector<float>& out, const std::vector<double>& heating,
+                                  double gain,
                                   const std::vector<double>& cooling, double loss,
                                   const std::vector<double>& snowCover) {
   const size_t count = heating.size();
+  out.resize(count);
   std::vector<double> offset(count);
   for (size_t i = 0; i < count; ++i) offset[i] = gain * heating[i] - loss * cooling[i];
   // Weights 1 2 3 2 1 over five hours.
@@ -621,7 +643,7 @@ void SampleWeather::SurfaceSeries(Series s, const std::vector<double>& heating, 
     double v = t + smoothed(i);
     const double snow = snowCover[i];
     v = (1.0 - snow) * v + snow * underSnow(v);
-    nodes_[static_cast<size_t>(s)][i] = static_cast<float>(v);
+    out[i] = static_cast<float>(v);
   }
 }
 
@@ -782,6 +804,15 @@ void SampleWeather::BuildSun() {
   }
 }
 
+void SampleWeather::KeepSnowOnColdDays() {
+  // Snow cover is kept only on days cold enough to hold it.
+  for (int d = 1; d <= days_; ++d) {
+    int& depth = snowDepth_[static_cast<size_t>(d)];
+    if (depth >= 1 && (Min(Series::Temperature, d).value > 50 || Min(Series::Surface, d).value > 50))
+      depth = 0;
+  }
+}
+
 void SampleWeather::BuildDaily() {
   frozenUpper_.assign(static_cast<size_t>(days_ + 1), -1);
   frozenLower_.assign(static_cast<size_t>(days_ + 1), -1);
@@ -791,11 +822,6 @@ void SampleWeather::BuildDaily() {
   const uint64_t noise = Mix(StreamSeed(seed_, station_, year_, month_, kStreamMisc), 11);
   for (int d = 1; d <= days_; ++d) {
     const size_t di = static_cast<size_t>(d);
-    const int airMin = Min(Series::Temperature, d).value;
-    const int groundMin = Min(Series::Surface, d).value;
-
-    // Snow cover is kept only on days cold enough to hold it.
-    if (snowDepth_[di] >= 1 && (airMin > 50 || groundMin > 50)) snowDepth_[di] = 0;
 
     // Frozen soil at 08 h: from the surface down to just below the deepest
     // layer (of 0, 5, 10, 15, 20, 40 cm) that is still below freezing.

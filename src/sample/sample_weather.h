@@ -216,11 +216,12 @@ class SampleWeather {
   void BuildVisibilityNodes();
   void BuildSnowCover();
   void BuildSurfaceNodes();
-  void SurfaceSeries(Series s, const std::vector<double>& heating, double gain,
+  void SurfaceSeries(std::vector<float>& out, const std::vector<double>& heating, double gain,
                      const std::vector<double>& cooling, double loss,
                      const std::vector<double>& snowCover);
   void PlanStorms();
   void BuildMinutes(uint32_t seed);
+  void KeepSnowOnColdDays();
   void BuildSoil();
   void BuildSun();
   void BuildDaily();
@@ -245,6 +246,8 @@ class SampleWeather {
   std::vector<float> cloudNode_;   // cloud cover 0..1 per node
   std::vector<float> precipNode_;  // 1 in precipitation hours
   std::vector<float> snowNode_;    // 1 under snow cover
+  std::vector<float> snowCover_;   // snow cover as the surface feels it, 0..1
+  std::vector<float> bareSurface_; // the ground surface as it would be without snow
   // Minute series over [-1440, days*1440 + 1440].
   int minuteLo_ = 0;
   std::array<std::vector<float>, static_cast<size_t>(Series::kCount)> minutes_;
