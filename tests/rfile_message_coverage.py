@@ -183,6 +183,9 @@ NOT_MESSAGES = set(SEGMENTS + INSTRUMENTS) | {
     "日总量", "日最大", "日最小", "最大值", "最大时间", "最小时间", "日照时数", "日反射比",
     "日反射比/日总量", "水平日总/日总量", "总辐射/散射辐射", "总辐射/直接辐射", "总散直", "净反",
     "天", "没有适合该站的审核规则库!", "警告",
+    # Pieces of the warnings about the rule table.
+    "审核规则库tabRAuditingData(", ")没有记录", "审核规则库tabRAuditingData中站号", "的第", "项\\\"",
+    "\\\"既不是数值,也不是12个月的数值列表",
 }
 
 LITERAL = re.compile(r'"((?:[^"\\]|\\.)*)"')
