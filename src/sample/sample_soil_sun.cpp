@@ -29,38 +29,45 @@ namespace {
 
 constexpr int kSoilDepths[8] = {5, 10, 15, 20, 40, 80, 160, 320};
 
-// One layer: the gain and hours with which it follows a spell of warm or
-// cold days, and the gains (by day, by night) and hours of its daily wave.
+// One layer: the gain and hours with which it follows a spell of cold
+// days (and of warm days, where that differs), and the gains (by day, by
+// night) and hours of its daily wave.
 struct Layer {
   int depth;
   double spellGain;
   double spellHours;
+  double warmingHours;  // 0: spellHours
   double dayGain;
   double nightGain;
   double waveHours;
 };
 // 15 and 20 cm move almost together, as the audits of the profile expect
-// of their difference from day to day.
+// of their difference from day to day. 5 cm follows a cold spell within
+// hours, so that a sunny day that turns cold still has its surface warmer
+// than 5 cm at 14 h, but warms more slowly after it, so that a hot day
+// after a wet one does not lift the layer beyond the day-to-day limits.
 constexpr Layer kShallow[5] = {
-    {5, 0.90, 4, 0.72, 0.60, 3},
-    {10, 0.74, 10, 0.45, 0.36, 6},
-    {15, 0.64, 14, 0.25, 0.22, 9},
-    {20, 0.60, 16, 0.22, 0.20, 10},
-    {40, 0.40, 60, 0.10, 0.10, 24},
+    {5, 0.90, 4, 7, 0.72, 0.60, 3},
+    {10, 0.74, 10, 0, 0.45, 0.36, 6},
+    {15, 0.64, 14, 0, 0.25, 0.22, 9},
+    {20, 0.60, 16, 0, 0.22, 0.20, 10},
+    {40, 0.40, 60, 0, 0.10, 0.10, 24},
 };
 
-// First-order relaxation of a series with a time constant of `hours`
-// (one step an hour), starting from the series' mean over the first
-// `hours`, as if the layer had followed it for long before.
-std::vector<double> Relax(const std::vector<double>& in, double hours) {
+// First-order relaxation of a series (one step an hour) with a time
+// constant of `hours`, or of `risingHours` where the series lies above the
+// layer, starting from the series' mean over the first `hours`, as if the
+// layer had followed it for long before.
+std::vector<double> Relax(const std::vector<double>& in, double hours, double risingHours = 0) {
   std::vector<double> out(in.size());
   if (in.empty()) return out;
   const double k = 1.0 - std::exp(-1.0 / hours);
+  const double kRising = risingHours > 0 ? 1.0 - std::exp(-1.0 / risingHours) : k;
   const size_t n = std::min(in.size(), static_cast<size_t>(hours));
   double v = 0;
   for (size_t i = 0; i < n; ++i) v += in[i];
   v /= static_cast<double>(std::max<size_t>(n, 1));
-  for (size_t i = 0; i < in.size(); ++i) out[i] = v += k * (in[i] - v);
+  for (size_t i = 0; i < in.size(); ++i) out[i] = v += (in[i] > v ? kRising : k) * (in[i] - v);
   return out;
 }
 
@@ -95,7 +102,7 @@ SurfaceParts Decompose(const std::vector<float>& surface, const std::vector<doub
 // A shallow layer from the parts of the surface, into out.
 void ShallowLayer(const Layer& layer, const SurfaceParts& p, const std::vector<double>& season,
                   double gradient, std::vector<float>& out) {
-  const std::vector<double> s = Relax(p.spell, layer.spellHours);
+  const std::vector<double> s = Relax(p.spell, layer.spellHours, layer.warmingHours);
   const std::vector<double> day = Relax(p.waveDay, layer.waveHours);
   const std::vector<double> night = Relax(p.waveNight, layer.waveHours);
   out.assign(season.size(), 0.0f);
