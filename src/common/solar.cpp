@@ -1,8 +1,8 @@
 #include "common/solar.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -62,8 +62,22 @@ double YearAngle(double year, double n, double longitude, double hour) {
 // Writes v with at least four digits ("0833", "8667", "12500"); a negative
 // value gets "-" before its digits. Returns the length written.
 int WriteFourDigits(char* out, size_t size, int32_t v) {
-  long long a = v < 0 ? -static_cast<long long>(v) : v;
-  return std::snprintf(out, size, v < 0 ? "-%04lld" : "%04lld", a);
+  char digits[12];
+  unsigned long long a = v < 0 ? 0ull - static_cast<unsigned long long>(static_cast<long long>(v))
+                               : static_cast<unsigned long long>(v);
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + a % 10);
+    a /= 10;
+  } while (a != 0);
+  while (n < 4) digits[n++] = '0';
+  const int length = n + (v < 0 ? 1 : 0);
+  if (static_cast<size_t>(length) >= size) return 0;
+  int k = 0;
+  if (v < 0) out[k++] = '-';
+  while (n > 0) out[k++] = digits[--n];
+  out[k] = '\0';
+  return length;
 }
 
 struct CoordinateParts {
@@ -166,10 +180,12 @@ void SunriseSunset(std::string_view year, std::string_view month, std::string_vi
                    std::string& set) {
   // The day length is taken through its text form (seven significant digits
   // of a single), so 14.95 is read as 14.95 and not as its binary neighbour.
-  char text[32];
-  std::snprintf(text, sizeof text, "%.7g",
-                static_cast<double>(DayLength(year, month, day, latitude, longitude)));
-  double length = LeadingNumber(text);
+  char text[64];
+  const auto written =
+      std::to_chars(text, text + sizeof text,
+                    static_cast<double>(DayLength(year, month, day, latitude, longitude)),
+                    std::chars_format::general, 7);
+  double length = LeadingNumber(std::string_view(text, static_cast<size_t>(written.ptr - text)));
   rise = FormatTwoDecimals(12 - length / 2);
   set = FormatTwoDecimals(12 + length / 2);
 }
@@ -250,33 +266,48 @@ void SunriseSunsetMeanTime(std::string_view year, std::string_view month, std::s
 
 std::string FormatTwoDecimals(double x) {
   if (!std::isfinite(x)) throw Error(kErrOverflow, "Overflow: a value that is not a finite number");
+  // std::to_chars with a precision writes what printf's "%.*e" and "%.*f"
+  // write, without the locale and the multi-precision arithmetic.
   double a = std::fabs(x);
-  char buf[64];
+  char buf[400];
+  char* const end = buf + sizeof buf;
   if (a >= 1e15) {
     // No decimals are significant any more; the binary value is written.
-    std::snprintf(buf, sizeof buf, "%.2f", x);
-    return buf;
+    const auto r = std::to_chars(buf, end, x, std::chars_format::fixed, 2);
+    return std::string(buf, r.ptr);
   }
   long long hundredths = 0;
-  std::snprintf(buf, sizeof buf, "%.14e", a);
-  int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+  const auto sci = std::to_chars(buf, end, a, std::chars_format::scientific, 14);
+  const char* e = std::find(buf, sci.ptr, 'e');
+  int exponent = 0;
+  if (e != sci.ptr) {
+    const char* q = e + 1;
+    if (q != sci.ptr && *q == '+') ++q;
+    std::from_chars(q, sci.ptr, exponent);
+  }
   if (exponent >= -3) {
     // The same 15 significant digits in fixed notation.
     int decimals = std::max(0, 14 - exponent);
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, a);
+    const auto fixed = std::to_chars(buf, end, a, std::chars_format::fixed, decimals);
     const char* p = buf;
     long long whole = 0;
-    while (*p >= '0' && *p <= '9') whole = whole * 10 + (*p++ - '0');
+    while (p != fixed.ptr && *p >= '0' && *p <= '9') whole = whole * 10 + (*p++ - '0');
     int digit[3] = {0, 0, 0};
-    if (*p == '.') {
+    if (p != fixed.ptr && *p == '.') {
       ++p;
-      for (int i = 0; i < 3 && *p >= '0' && *p <= '9'; ++i) digit[i] = *p++ - '0';
+      for (int i = 0; i < 3 && p != fixed.ptr && *p >= '0' && *p <= '9'; ++i) digit[i] = *p++ - '0';
     }
     hundredths = whole * 100 + digit[0] * 10 + digit[1] + (digit[2] >= 5 ? 1 : 0);
   }
-  std::snprintf(buf, sizeof buf, "%s%lld.%02lld", x < 0 && hundredths != 0 ? "-" : "",
-                hundredths / 100, hundredths % 100);
-  return buf;
+  std::string out;
+  if (x < 0 && hundredths != 0) out += '-';
+  char digits[24];
+  const auto w = std::to_chars(digits, digits + sizeof digits, hundredths / 100);
+  out.append(digits, w.ptr);
+  out += '.';
+  out += static_cast<char>('0' + hundredths % 100 / 10);
+  out += static_cast<char>('0' + hundredths % 10);
+  return out;
 }
 
 }  // namespace kelvane

@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <charconv>
 #include <cmath>
@@ -145,18 +146,40 @@ bool IsNumberList(std::string_view text) {
   }
 }
 
+double ThroughFifteenDigits(double x) {
+  char buf[64];
+  const auto written = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
+  double back = x;
+  // Out of range (the largest values round up past it): strtod's answer.
+  if (std::from_chars(buf, written.ptr, back).ec != std::errc()) {
+    *written.ptr = '\0';
+    return std::strtod(buf, nullptr);
+  }
+  return back;
+}
+
 std::string FormatNumber(double x) {
   if (x == 0) return "0";
+  // The fewest significant digits that read back as x. std::to_chars with a
+  // precision writes what printf's "%.*g" writes (and from_chars reads as
+  // strtod does), without the locale and the multi-precision arithmetic.
   char buf[64];
+  char* const end = buf + sizeof buf;
+  std::to_chars_result written{buf, std::errc()};
   for (int prec = 1; prec <= 17; ++prec) {
-    std::snprintf(buf, sizeof buf, "%.*g", prec, x);
-    if (std::strtod(buf, nullptr) == x) break;
+    written = std::to_chars(buf, end, x, std::chars_format::general, prec);
+    double back = 0;
+    if (std::from_chars(buf, written.ptr, back).ec != std::errc()) {
+      *written.ptr = '\0';
+      back = std::strtod(buf, nullptr);
+    }
+    if (back == x) break;
   }
-  std::string s(buf);
+  std::string s(buf, written.ptr);
   // Plain notation for the magnitudes this system handles.
   if (s.find('e') != std::string::npos && std::fabs(x) < 1e15 && std::fabs(x) >= 1e-6) {
-    std::snprintf(buf, sizeof buf, "%.10f", x);
-    s = buf;
+    written = std::to_chars(buf, end, x, std::chars_format::fixed, 10);
+    s.assign(buf, written.ptr);
     while (!s.empty() && s.back() == '0') s.pop_back();
     if (!s.empty() && s.back() == '.') s.pop_back();
   }

@@ -70,6 +70,11 @@ size_t CharCount(std::string_view utf8);
 // ("12.3", "5", "-0.25").
 std::string FormatNumber(double x);
 
+// x written with 15 significant digits and read back, the way a real is
+// taken through its text ("%.15g"): 0.6 * 3 gives 1.8, not the binary value
+// just below it.
+double ThroughFifteenDigits(double x);
+
 // Days of a month (28..31), leap years included; 0 for a month outside 1..12.
 int DaysInMonth(int year, int month);
 

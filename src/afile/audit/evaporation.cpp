@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -88,9 +87,7 @@ std::string Tenths(int64_t v) {
 // x written as a number and read back, the way the small pan's share is
 // taken: 0.6 × 3 is 1.8, not the binary value just below it.
 double ThroughText(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.15g", x);
-  return std::strtod(buf, nullptr);
+  return ThroughFifteenDigits(x);
 }
 
 bool MissingHour(const Cell& c) { return c.text == "-" || IsMissingRun(c.text); }

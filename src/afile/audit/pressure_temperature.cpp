@@ -9,7 +9,6 @@
 // ones ("-", empty) only get the format and the interpolation findings;
 // any other malformed text has its format finding and nothing more.
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -83,9 +82,7 @@ std::string Joined(std::string_view head, std::string_view tail) {
 // the value is first taken to 15 significant digits, as a real is written
 // as text, then rounded half away from zero.
 double RoundedToTenths(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.15g", x);
-  return static_cast<double>(Nearest(std::strtod(buf, nullptr) * 10)) / 10;
+  return static_cast<double>(Nearest(ThroughFifteenDigits(x) * 10)) / 10;
 }
 
 // Sunrise and sunset of each day in standard time (of 120° E), computed on

@@ -13,7 +13,7 @@ namespace kelvane::afile::audit {
 
 const Cell Grid::kAbsentCell{};
 
-int64_t Cell::Whole() const {
+int64_t Cell::WholeOutsideRange() const {
   if (!(value < 9.2e18)) return INT64_MAX;
   if (!(value > -9.2e18)) return INT64_MIN;
   return static_cast<int64_t>(value < 0 ? -std::floor(-value + 0.5) : std::floor(value + 0.5));

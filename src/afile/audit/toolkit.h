@@ -65,7 +65,14 @@ struct Cell {
   bool Numeric() const { return kind == CellKind::Whole || kind == CellKind::Decimal; }
   bool WellFormed() const { return kind == CellKind::Whole; }
   // The value as a whole number (nearest, halves away from zero; saturated).
-  int64_t Whole() const;
+  // Inline for the values of station files: truncating a non-negative x +
+  // 0.5 is its floor.
+  int64_t Whole() const {
+    if (value >= 0 && value < 4e15) return static_cast<int64_t>(value + 0.5);
+    if (value < 0 && value > -4e15) return -static_cast<int64_t>(-value + 0.5);
+    return WholeOutsideRange();
+  }
+  int64_t WholeOutsideRange() const;
 };
 
 // Kind and value of a text in one pass. Numeric means what IsNumericText
