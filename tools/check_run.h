@@ -83,7 +83,15 @@ class Run {
       lk.lock();
       --busy_;
       done_.emplace(seq, std::move(r));
-      doneCv_.notify_all();
+      // Waking the writing thread for every file costs a switch of threads
+      // per file: wake it when half the window waits, when the walk has no
+      // more files, or every 20 ms, so results still stream as they come.
+      const auto now = std::chrono::steady_clock::now();
+      if (walkDone_ || done_.size() * 2 >= window_ ||
+          now - lastWake_ >= std::chrono::milliseconds(20)) {
+        lastWake_ = now;
+        doneCv_.notify_all();
+      }
     }
   }
 
@@ -97,6 +105,7 @@ class Run {
   size_t next_ = 0;     // sequence number of the next file of the walk
   size_t printed_ = 0;  // results written so far
   size_t busy_ = 0;     // files being checked
+  std::chrono::steady_clock::time_point lastWake_{};  // of the writing thread
   std::map<size_t, host::FileResult> done_;
   std::vector<host::FileWalk::Problem> problems_;
 };

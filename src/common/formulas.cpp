@@ -1,6 +1,9 @@
 #include "common/formulas.h"
 
 #include <cmath>
+#include <cstring>
+#include <cstdint>
+#include <array>
 #include <cstdlib>
 
 #include "common/text.h"
@@ -62,12 +65,35 @@ float DewPoint(double e) {
 
 }  // namespace
 
-double SatVapourWater(float t) {
+namespace {
+
+double SatVapourWaterComputed(float t) {
   const double th = GoffTheta(t);
   const double lg = 5.028 * std::log10(th) - 10.79574 * th + 11.58145127 +
                     0.000150475 * (1.0 - std::pow(10.0, 8.2969 * (1.0 - 1.0 / th))) +
                     0.00042873 * std::pow(10.0, 4.76955 * (1.0 - th));
   return std::pow(10.0, lg);
+}
+
+}  // namespace
+
+double SatVapourWater(float t) {
+  // A function of the temperature alone, asked for the same few hundred
+  // temperatures (tenths of a degree) again and again by the humidity
+  // audits and the dew-point search: each thread keeps the last values.
+  struct Entry {
+    uint32_t bits;
+    bool used;
+    double value;
+  };
+  thread_local std::array<Entry, 1024> cache{};
+  uint32_t bits = 0;
+  std::memcpy(&bits, &t, sizeof bits);
+  Entry& e = cache[(bits * 2654435761u) >> 22];
+  if (e.used && e.bits == bits) return e.value;
+  const double value = SatVapourWaterComputed(t);
+  e = Entry{bits, true, value};
+  return value;
 }
 
 double SatVapourIce(float t) {

@@ -64,6 +64,32 @@ int32_t CountSeparators(std::string_view text, std::string_view sep) {
   return count;
 }
 
+namespace {
+
+constexpr size_t kScales = 24;
+
+struct DecimalScales {
+  double at[kScales];
+  constexpr DecimalScales() : at() {
+    double scale = 0.1;
+    for (size_t k = 0; k < kScales; ++k) {
+      at[k] = scale;
+      scale /= 10;
+    }
+  }
+};
+
+constexpr DecimalScales kDecimalScales;
+
+double DecimalScale(size_t k) {
+  if (k < kScales) return kDecimalScales.at[k];
+  double scale = kDecimalScales.at[kScales - 1];
+  for (size_t n = kScales - 1; n < k; ++n) scale /= 10;
+  return scale;
+}
+
+}  // namespace
+
 ParsedNumber ParseNumber(std::string_view t) {
   ParsedNumber r;
   size_t i = 0;
@@ -82,12 +108,14 @@ ParsedNumber ParseNumber(std::string_view t) {
   }
   if (i < t.size() && t[i] == '.') {
     size_t j = i + 1;
-    double scale = 0.1;
     double frac = 0;
     bool fd = false;
+    // The k-th decimal weighs 0.1 divided k times by 10 (the same doubles as
+    // dividing as the digits come, without a division per digit).
+    size_t k = 0;
     while (j < t.size() && t[j] >= '0' && t[j] <= '9') {
-      frac += (t[j] - '0') * scale;
-      scale /= 10;
+      frac += (t[j] - '0') * DecimalScale(k);
+      ++k;
       fd = true;
       ++j;
     }
@@ -118,7 +146,7 @@ int64_t LeadingInteger(std::string_view text) {
 
 bool IsNumericText(std::string_view text) { return ParseNumber(text).wholeText; }
 
-size_t CharCount(std::string_view s) {
+size_t CharCountOfLongText(std::string_view s) {
   // Every byte but a continuation byte (10xxxxxx) starts a character; eight
   // bytes at a time, the continuation bytes are those with bit 7 set and
   // bit 6 clear (counted without a popcount instruction, which the baseline
@@ -300,12 +328,6 @@ bool MatchPattern(std::string_view text, std::string_view pattern) {
     ++t;
   }
   return t == text.size();
-}
-
-int CountBlanks(std::string_view s) {
-  int n = 0;
-  for (char c : s) n += c == ' ';
-  return n;
 }
 
 std::string Num(long n) {

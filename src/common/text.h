@@ -64,7 +64,15 @@ bool IsNumberList(std::string_view text);
 std::string_view TrimBlanks(std::string_view text);
 
 // Number of characters (UTF-8 code points) of a text.
-size_t CharCount(std::string_view utf8);
+size_t CharCountOfLongText(std::string_view utf8);
+inline size_t CharCount(std::string_view utf8) {
+  // Records are a few bytes long: count them here, longer texts eight bytes
+  // at a time.
+  if (utf8.size() >= 16) return CharCountOfLongText(utf8);
+  size_t n = 0;
+  for (char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
 
 // Shortest decimal text of a number that reads back to the same value
 // ("12.3", "5", "-0.25").
@@ -105,7 +113,11 @@ bool IsRunOf(std::string_view s, char c);
 bool MatchPattern(std::string_view text, std::string_view pattern);
 
 // Number of blanks in s.
-int CountBlanks(std::string_view s);
+inline int CountBlanks(std::string_view s) {
+  int n = 0;
+  for (char c : s) n += c == ' ';
+  return n;
+}
 
 // Decimal text of a whole number.
 std::string Num(long n);

@@ -370,13 +370,12 @@ class Decoder {
   static void Fill(StringArray& a, const char* text) {
     // Copies of one string (assigning the literal itself in the loop draws a
     // false -Wrestrict warning from GCC 12 in optimised builds).
+    // The cells are one contiguous run from the first one.
     const std::string value(text);
-    if (a.Rank() == 1) {
-      for (long i = a.LBound(1); i <= a.UBound(1); ++i) a(i) = value;
-      return;
-    }
-    for (long j = a.LBound(2); j <= a.UBound(2); ++j)
-      for (long i = a.LBound(1); i <= a.UBound(1); ++i) a(i, j) = value;
+    const size_t n = a.data().size();
+    if (n == 0) return;
+    std::string* cells = a.Rank() == 1 ? a.Find(a.LBound(1)) : a.Find(a.LBound(1), a.LBound(2));
+    for (size_t k = 0; k < n; ++k) cells[k] = value;
   }
 
   // Gives an array its hourly or fixed-hour shape (or the given number of

@@ -53,9 +53,19 @@ Grid::Grid(const StringArray& a) {
   if (days < 1 || columns < 1 || a.LBound(1) > 1 || a.LBound(2) > 1) return;
   days_ = static_cast<int>(days);
   columns_ = static_cast<int>(columns);
-  cells_.reserve(static_cast<size_t>(days) * static_cast<size_t>(columns));
-  for (long d = 1; d <= days; ++d)
-    for (long c = 1; c <= columns; ++c) cells_.push_back(ParseCell(*a.Find(d, c)));
+  cells_.resize(static_cast<size_t>(days) * static_cast<size_t>(columns));
+  // The array is stored column by column (the first index runs fastest):
+  // read it in that order, each cell parsed once.
+  const std::vector<std::string>& data = a.data();
+  const long lb1 = a.LBound(1), lb2 = a.LBound(2);
+  const size_t stride = static_cast<size_t>(days - lb1 + 1);
+  for (long c = 1; c <= columns; ++c) {
+    const std::string* column = data.data() + static_cast<size_t>(c - lb2) * stride +
+                                static_cast<size_t>(1 - lb1);
+    for (long d = 1; d <= days; ++d)
+      cells_[static_cast<size_t>((d - 1) * columns + (c - 1))] =
+          ParseCell(column[static_cast<size_t>(d - 1)]);
+  }
 }
 
 // ---------------------------------------------------------------- labels
