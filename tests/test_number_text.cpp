@@ -16,6 +16,7 @@
 
 #include "common/solar.h"
 #include "common/text.h"
+#include "rfile/sun_times.h"
 
 namespace kelvane {
 namespace {
@@ -131,6 +132,13 @@ TEST(NumberTextTest, WritersMatchPrintf) {
     }
     EXPECT_EQ(mismatches, 0) << s.name;
   }
+}
+
+TEST(NumberTextTest, HundredthsAreTheShortestText) {
+  for (long k = -300000; k <= 300000; ++k)
+    ASSERT_EQ(rfile::HundredthsText(k), FormatNumber(static_cast<double>(k) / 100)) << k;
+  for (long k : {999999999L, -999999999L, 1000000000L, 123456789012L, -4000000000000L})
+    EXPECT_EQ(rfile::HundredthsText(k), FormatNumber(static_cast<double>(k) / 100)) << k;
 }
 
 TEST(NumberTextTest, NotFiniteValues) {

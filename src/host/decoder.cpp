@@ -406,7 +406,13 @@ class Decoder {
            bool metres = false) {
     StringArray& a = A(t.target);
     if (c < 1 || c > a.UBound(2)) return;
-    a(d, c) = Convert(t.conversion, r, c, time, metres);
+    std::string& cell = a(d, c);
+    // Most records are handed on as written: into the cell's own buffer.
+    if ((time || t.conversion == Conversion::None) && !AllOf(r, ',')) {
+      cell.assign(r);
+      return;
+    }
+    cell = Convert(t.conversion, r, c, time, metres);
   }
 
   void DecodeSegments() {
@@ -502,16 +508,17 @@ class Decoder {
       sep = ',';
       if (!line.empty() && line.back() == ',') line.remove_suffix(1);
     }
-    size_t start = 0;
-    while (true) {
-      const size_t at = line.find(sep, start);
-      if (at == std::string_view::npos) {
-        records_.push_back(line.substr(start));
-        break;
-      }
-      records_.push_back(line.substr(start, at - start));
-      start = at + 1;
+    // Records are a few characters long: a plain scan beats a library
+    // search per record.
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* start = begin;
+    for (const char* p = begin; p != end; ++p) {
+      if (*p != sep) continue;
+      records_.emplace_back(start, static_cast<size_t>(p - start));
+      start = p + 1;
     }
+    records_.emplace_back(start, static_cast<size_t>(end - start));
   }
 
   std::string_view Record(const Route& r, int k) const {

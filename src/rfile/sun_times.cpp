@@ -26,7 +26,27 @@ std::string SunTimeText(float hours) {
   const double mm = std::nearbyint((v - h) * 60);
   // A sixtieth minute stays as ".6": the hour is not carried.
   const long hundredths = static_cast<long>(h) * 100 + static_cast<long>(mm);
-  return FormatNumber(static_cast<double>(hundredths) / 100);
+  return HundredthsText(hundredths);
+}
+
+std::string HundredthsText(long hundredths) {
+  // The shortest text of hundredths / 100 is its decimal text without
+  // trailing zeros: any text of fewer digits lies at least 0.01 away, far
+  // beyond the spacing of doubles of this size.
+  if (hundredths <= -1000000000L || hundredths >= 1000000000L)
+    return FormatNumber(static_cast<double>(hundredths) / 100);
+  std::string out;
+  unsigned long a = hundredths < 0 ? static_cast<unsigned long>(-hundredths)
+                                   : static_cast<unsigned long>(hundredths);
+  if (hundredths < 0) out += '-';
+  out += std::to_string(a / 100);
+  const unsigned long cents = a % 100;
+  if (cents != 0) {
+    out += '.';
+    out += static_cast<char>('0' + cents / 10);
+    if (cents % 10 != 0) out += static_cast<char>('0' + cents % 10);
+  }
+  return out;
 }
 
 bool BuildSunTimes(std::string_view year, std::string_view month, int days,

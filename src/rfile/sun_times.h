@@ -24,6 +24,9 @@ bool BuildSunTimes(std::string_view year, std::string_view month, int days,
 // (floor), mm the rest in minutes rounded to the nearest (ties to even).
 std::string SunTimeText(float hours);
 
+// hundredths / 100 as its shortest decimal text ("6.5", "-0.05", "12").
+std::string HundredthsText(long hundredths);
+
 // Sunrise and sunset of one day as the rules use them.
 struct SunDay {
   std::string_view riseText, setText;  // the table's texts
