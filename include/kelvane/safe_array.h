@@ -23,6 +23,25 @@ template <class T>
 class SafeArray {
  public:
   SafeArray() = default;
+  SafeArray(const SafeArray&) = default;
+  SafeArray& operator=(const SafeArray&) = default;
+  // A moved-from array is unallocated: it must not keep bounds over cells
+  // it no longer has.
+  SafeArray(SafeArray&& o) noexcept
+      : rank_(o.rank_), lb_{o.lb_[0], o.lb_[1]}, ub_{o.ub_[0], o.ub_[1]},
+        data_(std::move(o.data_)) {
+    o.Unallocate();
+  }
+  SafeArray& operator=(SafeArray&& o) noexcept {
+    if (this != &o) {
+      rank_ = o.rank_;
+      lb_[0] = o.lb_[0], lb_[1] = o.lb_[1];
+      ub_[0] = o.ub_[0], ub_[1] = o.ub_[1];
+      data_ = std::move(o.data_);
+      o.Unallocate();
+    }
+    return *this;
+  }
 
   // One dimension, lb..ub.
   static SafeArray Vector(long lb, long ub) {
@@ -109,6 +128,13 @@ class SafeArray {
   size_t Index2(long i, long j) const {
     if (!InRange2(i, j)) throw SubscriptError("subscript out of range");
     return Offset2(i, j);
+  }
+
+  void Unallocate() noexcept {
+    rank_ = 0;
+    lb_[0] = lb_[1] = 0;
+    ub_[0] = ub_[1] = -1;
+    data_.clear();
   }
 
   int rank_ = 0;

@@ -100,7 +100,11 @@ std::string WithSeparator(std::string dir) {
   return dir;
 }
 
-void CheckAFile(KelvaneA& a, const std::string& path, const CheckOptions& opt, FileResult& r) {
+// `decoded` is the checker's own, reused from file to file: decoding
+// reshapes and refills every array, keeping the cells' buffers when a file
+// has the shape of the one before.
+void CheckAFile(KelvaneA& a, DecodedAFile& decoded, const std::string& path,
+                const CheckOptions& opt, FileResult& r) {
   // The file is read and decoded once; the format check and the decoder
   // walk the same lines.
   DataFile file;
@@ -117,7 +121,6 @@ void CheckAFile(KelvaneA& a, const std::string& path, const CheckOptions& opt, F
   if (r.usable && !opt.formatOnly) {
     // The host's part: decode the data into element arrays, then audit them;
     // the audit merges its findings into the format check's list.
-    DecodedAFile decoded;
     DecodeAFileText(file.text(), para, decoded);
     StringArray merged = list;
     // The limit holds per file: the audit keeps what the format check left
@@ -194,6 +197,7 @@ void CheckYFile(KelvaneY& y, const std::string& path, const CheckOptions& opt, F
 
 struct Checker::Instances {
   KelvaneA a;
+  DecodedAFile decodedA;
   KelvaneR r;
   KelvaneY y;
 };
@@ -233,7 +237,7 @@ FileResult Checker::Check(const std::string& path) {
     switch (r.kind) {
       case 'A':
         r.checked = true;
-        CheckAFile(in_->a, path, opt_, r);
+        CheckAFile(in_->a, in_->decodedA, path, opt_, r);
         break;
       case 'R':
         r.checked = true;
