@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "host/check_file.h"
+#include "kelvane/safe_array.h"
 #include "sample/sample_corpus.h"
 #include "tool_run.h"
 
@@ -70,6 +72,79 @@ class ToolArchiveTest : public ::testing::Test {
 };
 fs::path* ToolArchiveTest::dir_ = nullptr;
 kelvane::sample::CorpusFiles* ToolArchiveTest::files_ = nullptr;
+
+// One checker reuses its instances and decoded arrays from file to file: over
+// files of every station type in turn, damaged ones among them (digits
+// changed, a file cut short), with and without the arrays kept, it finds
+// exactly what a fresh checker finds for each file.
+TEST_F(ToolArchiveTest, OneCheckerGivesWhatFreshCheckersGive) {
+  const fs::path mixed = *dir_ / "mixed";
+  fs::create_directories(mixed);
+  for (const std::string& f : files_->minute) fs::copy_file(f, mixed / fs::path(f).filename());
+  std::vector<std::string> order;
+  int k = 0;
+  for (const std::string& f : files_->data) {
+    const fs::path to = mixed / fs::path(f).filename();
+    std::ifstream in(f, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ++k;
+    if (k % 3 == 1) {
+      // Some digits changed: findings of the format check and the audit.
+      for (size_t i = 200; i < text.size(); i += 997)
+        if (text[i] >= '0' && text[i] <= '9') text[i] = text[i] == '9' ? '/' : '9';
+    } else if (k % 3 == 2) {
+      text.resize(text.size() * 2 / 3);  // cut short: the decoder stops early
+    }
+    std::ofstream(to.string(), std::ios::binary) << text;
+    order.push_back(to.string());
+  }
+  // Station types alternate in this order, so array shapes change from file
+  // to file; then the same files again backwards.
+  std::vector<std::string> all = order;
+  all.insert(all.end(), order.rbegin(), order.rend());
+  for (const bool keepArrays : {false, true}) {
+    kelvane::host::CheckOptions opt;
+    opt.sysPath = dir_->string();
+    opt.keepArrays = keepArrays;
+    kelvane::host::Checker reused(opt);
+    size_t withFindings = 0;
+    for (const std::string& f : all) {
+      SCOPED_TRACE(f);
+      const kelvane::host::FileResult a = reused.Check(f);
+      const kelvane::host::FileResult b = kelvane::host::CheckFile(f, opt);
+      EXPECT_EQ(a.status.ok(), b.status.ok());
+      EXPECT_EQ(a.usable, b.usable);
+      ASSERT_EQ(a.findings.size(), b.findings.size());
+      for (size_t i = 0; i < a.findings.size(); ++i) {
+        EXPECT_EQ(a.findings[i].Message, b.findings[i].Message) << i;
+        EXPECT_EQ(a.findings[i].Day, b.findings[i].Day) << i;
+        EXPECT_EQ(a.findings[i].TimeOrItem, b.findings[i].TimeOrItem) << i;
+        EXPECT_EQ(a.findings[i].Line, b.findings[i].Line) << i;
+      }
+      withFindings += !a.findings.empty();
+      if (keepArrays && a.aArrays && b.aArrays) {
+        EXPECT_EQ(a.aArrays->strT.data(), b.aArrays->strT.data());
+        EXPECT_EQ(a.aArrays->strw.data(), b.aArrays->strw.data());
+        EXPECT_EQ(a.aArrays->VFileGK.data(), b.aArrays->VFileGK.data());
+      }
+    }
+    EXPECT_GT(withFindings, all.size() / 2);
+  }
+}
+
+TEST(SafeArrayTest, MovedFromArrayIsUnallocated) {
+  auto a = kelvane::StringArray::Matrix(1, 31, 1, 24);
+  a(31, 24) = "x";
+  kelvane::StringArray moved(std::move(a));
+  EXPECT_EQ(moved(31, 24), "x");
+  EXPECT_FALSE(a.IsAllocated());  // NOLINT(bugprone-use-after-move): the state is the point
+  EXPECT_EQ(a.Find(31, 24), nullptr);
+  kelvane::StringArray assigned;
+  assigned = std::move(moved);
+  EXPECT_FALSE(moved.IsAllocated());  // NOLINT(bugprone-use-after-move)
+  EXPECT_THROW(moved(1, 1), kelvane::SubscriptError);
+  EXPECT_EQ(assigned(31, 24), "x");
+}
 
 TEST_F(ToolArchiveTest, TwoJobsGiveExactlyWhatOneJobGives) {
   const ToolRun one = RunTool("check --output json --jobs 1 " + Sys() + " " + Data());
