@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -26,8 +27,20 @@ namespace {
 // One directory being walked: its entries sorted by name, and where the
 // walk stands in them.
 struct Level {
+  // An entry's name lies in `names`; an archive directory holds tens of
+  // thousands of files, so an entry is 8 bytes, not a string of its own.
+  struct Entry {
+    uint32_t offset;
+    uint32_t length : 31;
+    uint32_t directory : 1;
+  };
+  std::string_view Name(const Entry& e) const {
+    return std::string_view(names).substr(e.offset, e.length);
+  }
+
   std::string path;
-  std::vector<std::pair<std::string, bool>> entries;  // name, is a directory
+  std::string names;
+  std::vector<Entry> entries;
   size_t next = 0;
   dev_t dev = 0;
   ino_t ino = 0;
@@ -71,11 +84,22 @@ struct FileWalk::State {
       }
       std::error_code typeError;
       const bool directory = it->is_directory(typeError);
-      std::string name = it->path().filename().string();
+      const std::string name = it->path().filename().string();
       if (!directory && !IsDataFileName(name)) continue;
-      level.entries.emplace_back(std::move(name), directory);
+      if (level.names.size() + name.size() > UINT32_MAX / 2) {
+        problems.push_back({path, "cannot read the directory: too many entries"});
+        break;
+      }
+      level.entries.push_back(Level::Entry{static_cast<uint32_t>(level.names.size()),
+                                           static_cast<uint32_t>(name.size()), directory});
+      level.names += name;
     }
-    std::sort(level.entries.begin(), level.entries.end());
+    std::sort(level.entries.begin(), level.entries.end(),
+              [&level](const Level::Entry& a, const Level::Entry& b) {
+                return level.Name(a) < level.Name(b);
+              });
+    level.entries.shrink_to_fit();
+    level.names.shrink_to_fit();
     stack.push_back(std::move(level));
     return true;
   }
@@ -88,10 +112,11 @@ struct FileWalk::State {
         stack.pop_back();
         continue;
       }
-      const auto& [name, directory] = top.entries[top.next++];
+      const Level::Entry& entry = top.entries[top.next++];
+      const bool directory = entry.directory;
       std::string path = top.path;
       if (path.empty() || path.back() != '/') path += '/';
-      path += name;
+      path += top.Name(entry);
       if (directory) {
         Enter(path);
         continue;
