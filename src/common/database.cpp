@@ -37,22 +37,15 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 // for every file; a table is re-read only when its file changed (size,
 // modification time or inode differ).
 
-struct FileStamp {
-  int64_t size = 0;
-  int64_t mtimeNs = 0;
-  uint64_t inode = 0;
-  uint64_t device = 0;
-  bool operator==(const FileStamp&) const = default;
-};
+using detail::FileStamp;
 
-bool StampOf(const std::string& path, FileStamp& stamp) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return false;
+FileStamp StampFrom(const struct stat& st) {
+  FileStamp stamp;
   stamp.size = static_cast<int64_t>(st.st_size);
   stamp.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   stamp.inode = static_cast<uint64_t>(st.st_ino);
   stamp.device = static_cast<uint64_t>(st.st_dev);
-  return true;
+  return stamp;
 }
 
 struct CacheEntry {
@@ -243,6 +236,45 @@ const std::vector<std::string>& Recordset::Columns() const {
 // ---------------------------------------------------------------------------
 // Database
 
+namespace {
+
+// The engine of each database file opened, while the file stays the same:
+// every file of an archive opens the same few databases, and reading their
+// first bytes again each time cost an open, a read and a close.
+struct KnownFile {
+  std::string path;
+  FileStamp stamp;
+  Engine engine;
+};
+std::mutex knownMutex;
+std::vector<KnownFile> knownFiles;  // at most kKnownFiles, most recent last
+constexpr size_t kKnownFiles = 16;
+
+bool KnownEngine(const std::string& path, const FileStamp& stamp, Engine& engine) {
+  std::lock_guard<std::mutex> lock(knownMutex);
+  for (const KnownFile& k : knownFiles) {
+    if (k.path == path && k.stamp == stamp) {
+      engine = k.engine;
+      return true;
+    }
+  }
+  return false;
+}
+
+void RememberEngine(const std::string& path, const FileStamp& stamp, Engine engine) {
+  std::lock_guard<std::mutex> lock(knownMutex);
+  for (auto it = knownFiles.begin(); it != knownFiles.end(); ++it) {
+    if (it->path == path) {
+      knownFiles.erase(it);
+      break;
+    }
+  }
+  if (knownFiles.size() >= kKnownFiles) knownFiles.erase(knownFiles.begin());
+  knownFiles.push_back({path, stamp, engine});
+}
+
+}  // namespace
+
 std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password) {
   (void)password;  // libmdb reads password-protected Jet 4 files without it
   std::error_code ec;
@@ -255,6 +287,11 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
     throw Error(kErrDatabaseNotFound, "database file not found: " + absolute);
   }
 
+  const FileStamp stamp = StampFrom(st);
+  Engine known;
+  if (KnownEngine(absolute, stamp, known))
+    return std::unique_ptr<Database>(new Database(absolute, known, stamp));
+
   std::ifstream in(absolute, std::ios::binary);
   if (!in) {
     throw Error(kErrDatabase, "cannot read database file: " + absolute + ": " + std::strerror(errno));
@@ -266,23 +303,24 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
 
   static constexpr std::string_view kSqliteMagic("SQLite format 3\0", 16);
   if (bytes.size() >= kSqliteMagic.size() && bytes.substr(0, kSqliteMagic.size()) == kSqliteMagic) {
-    return std::unique_ptr<Database>(new Database(absolute, Engine::Sqlite));
+    RememberEngine(absolute, stamp, Engine::Sqlite);
+    return std::unique_ptr<Database>(new Database(absolute, Engine::Sqlite, stamp));
   }
   // A Jet page is at least 2 KiB; anything shorter cannot hold a catalog.
   if (bytes.size() >= 19 && st.st_size >= 4096) {
     const std::string_view id = bytes.substr(4, 15);
     if (id == "Standard Jet DB" || id == "Standard ACE DB") {
-      return std::unique_ptr<Database>(new Database(absolute, Engine::Jet));
+      RememberEngine(absolute, stamp, Engine::Jet);
+      return std::unique_ptr<Database>(new Database(absolute, Engine::Jet, stamp));
     }
   }
   throw Error(kErrDatabaseFormat, "not a database file this component can read: " + absolute);
 }
 
 Recordset Database::OpenTable(std::string_view name) const {
-  FileStamp stamp;
-  if (!StampOf(path_, stamp)) {
-    throw Error(kErrDatabaseNotFound, "database file not found: " + path_);
-  }
+  // The file as it was when opened: a Database lives for one call, and a
+  // file changed since is seen as changed by the next Open.
+  const FileStamp& stamp = stamp_;
   if (auto cached = CacheFind(path_, name, stamp)) return Recordset(std::move(cached));
 
   auto table = std::make_shared<Table>(engine_ == Engine::Sqlite ? detail::SqliteLoadTable(path_, name)

@@ -11,6 +11,7 @@
 // errors) raise kelvane::Error with a message naming the path and the table.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,6 +82,17 @@ class Recordset {
 
 enum class Engine { Sqlite, Jet };
 
+namespace detail {
+// What tells a file changed: size, modification time, inode and device.
+struct FileStamp {
+  int64_t size = 0;
+  int64_t mtimeNs = 0;
+  uint64_t inode = 0;
+  uint64_t device = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+}  // namespace detail
+
 class Database {
  public:
   // Opens a database file; the engine is chosen by its first bytes. An
@@ -101,9 +113,11 @@ class Database {
   const std::string& path() const { return path_; }
 
  private:
-  Database(std::string path, Engine engine) : path_(std::move(path)), engine_(engine) {}
+  Database(std::string path, Engine engine, const detail::FileStamp& stamp)
+      : path_(std::move(path)), engine_(engine), stamp_(stamp) {}
   std::string path_;
   Engine engine_;
+  detail::FileStamp stamp_;  // of the file when opened
 };
 
 // Path of a file below the system directory: sysPath with or without a
