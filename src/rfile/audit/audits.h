@@ -4,9 +4,11 @@
 // monthly mean), so that each audit reads like its rule table.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "common/audit_list.h"
 #include "kelvane/safe_array.h"
@@ -24,6 +26,8 @@ struct RAudit {
   int days;
   int month;
   double elevationMetres;  // RFilePara 10 without its parentheses
+  // The rules' leading numbers, read once (nullopt for an empty entry).
+  std::array<std::optional<double>, std::tuple_size_v<RuleValues>> ruleNumbers{};
 
   // The rule value of an entry; nullopt when the entry is empty.
   std::optional<double> Rule(int entry) const;

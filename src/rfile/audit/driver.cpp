@@ -126,6 +126,15 @@ double ElevationMetres(std::string text) {
   return LeadingNumber(RemoveChars(text, "()", scratch));
 }
 
+// The leading number of each rule entry (nullopt for an empty entry).
+std::array<std::optional<double>, std::tuple_size_v<RuleValues>> RuleNumbers(
+    const RuleValues& rules) {
+  std::array<std::optional<double>, std::tuple_size_v<RuleValues>> out{};
+  for (size_t k = 0; k < rules.size(); ++k)
+    if (!rules[k].empty()) out[k] = LeadingNumber(rules[k]);
+  return out;
+}
+
 }  // namespace
 
 void RunRFileAuditing(const RAuditInputs& in, SunTimesTable& sunTimes, AuditList& list,
@@ -169,7 +178,8 @@ void RunRFileAuditing(const RAuditInputs& in, SunTimesTable& sunTimes, AuditList
                  .list = list,
                  .days = days,
                  .month = static_cast<int>(LeadingInteger(ParaText(para, 3))),
-                 .elevationMetres = ElevationMetres(ParaText(para, 10))};
+                 .elevationMetres = ElevationMetres(ParaText(para, 10)),
+                 .ruleNumbers = RuleNumbers(rules)};
   AuditGlobal(a, arr.strRFileG);
   if (cls < 3) AuditNet(a, arr.strRFileG, arr.strRFileN);
   if (cls == 1) {

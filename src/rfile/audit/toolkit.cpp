@@ -9,9 +9,7 @@ namespace kelvane::rfile {
 
 std::optional<double> RAudit::Rule(int entry) const {
   if (entry < 1 || entry > 44) return std::nullopt;
-  const std::string& v = rules[static_cast<size_t>(entry)];
-  if (v.empty()) return std::nullopt;
-  return LeadingNumber(v);
+  return ruleNumbers[static_cast<size_t>(entry)];
 }
 
 double ValueOf(std::string_view cell) { return LeadingNumber(cell); }
