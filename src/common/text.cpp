@@ -174,16 +174,24 @@ bool IsNumberList(std::string_view text) {
   }
 }
 
+namespace {
+
+// The number just written into buf..end, read as strtod reads it; out of
+// range (the largest values round up past it) strtod's answer is taken.
+// end must lie inside buf's storage.
+double ReadBack(char* buf, char* end) {
+  double back = 0;
+  if (std::from_chars(buf, end, back).ec == std::errc()) return back;
+  *end = '\0';
+  return std::strtod(buf, nullptr);
+}
+
+}  // namespace
+
 double ThroughFifteenDigits(double x) {
   char buf[64];
   const auto written = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
-  double back = x;
-  // Out of range (the largest values round up past it): strtod's answer.
-  if (std::from_chars(buf, written.ptr, back).ec != std::errc()) {
-    *written.ptr = '\0';
-    return std::strtod(buf, nullptr);
-  }
-  return back;
+  return ReadBack(buf, written.ptr);
 }
 
 std::string FormatNumber(double x) {
@@ -196,12 +204,7 @@ std::string FormatNumber(double x) {
   std::to_chars_result written{buf, std::errc()};
   for (int prec = 1; prec <= 17; ++prec) {
     written = std::to_chars(buf, end, x, std::chars_format::general, prec);
-    double back = 0;
-    if (std::from_chars(buf, written.ptr, back).ec != std::errc()) {
-      *written.ptr = '\0';
-      back = std::strtod(buf, nullptr);
-    }
-    if (back == x) break;
+    if (ReadBack(buf, written.ptr) == x) break;
   }
   std::string s(buf, written.ptr);
   // Plain notation for the magnitudes this system handles.
