@@ -43,6 +43,28 @@ TEST(AFileFormatText, LineEnds) {
   EXPECT_EQ(SplitLines("a\n\n"), (V{"a", ""}));
   EXPECT_EQ(SplitLines("\r\r\n"), (V{"", ""}));
   EXPECT_EQ(SplitLines(""), V{});
+  // Long lines are searched sixteen bytes at a time: every line end at
+  // every place around those blocks, against a byte-by-byte reading.
+  auto reference = [](std::string_view t) {
+    V lines;
+    size_t start = 0;
+    while (start < t.size()) {
+      size_t at = start;
+      while (at < t.size() && t[at] != '\n' && t[at] != '\r') ++at;
+      lines.push_back(t.substr(start, at - start));
+      if (at == t.size()) break;
+      start = t[at] == '\r' && at + 1 < t.size() && t[at + 1] == '\n' ? at + 2 : at + 1;
+    }
+    return lines;
+  };
+  for (const char* ends : {"\n", "\r", "\r\n", "\n\r", "\r\r"})
+    for (size_t at = 0; at < 40; ++at) {
+      std::string text(40, 'x');
+      text.insert(at, ends);
+      EXPECT_EQ(SplitLines(text), reference(text)) << at << ' ' << ends;
+      text.resize(at + std::string_view(ends).size());  // the text ends with it
+      EXPECT_EQ(SplitLines(text), reference(text)) << at << ' ' << ends;
+    }
 }
 
 TEST(AFileFormatText, CharacterPositions) {

@@ -100,10 +100,39 @@ TEST(TextTest, LeadingNumberAndNumericText) {
       {"abc", 0, false},    {"", 0, false},         {"-", 0, false},    {"////", 0, false},
       {".5", 0.5, true},    {"5.", 5, true},        {"+7", 7, true},    {"(55.0)", 0, false},
       {"0132", 132, true},  {"1-0123", 1, false},   {"%%", 0, false},   {"1 2", 1, false},
+      // Digit runs up to fifteen long and longer ones are read alike.
+      {"000000000000007", 7, true},    {"999999999999999", 999999999999999, true},
+      {"1234567890123456", 1234567890123456, true}, {"12345678901234567890", 12345678901234567890.0, true},
+      {"7 ", 7, true},      {"7\t", 7, true},
   };
   for (const auto& c : cases) {
     EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.value) << c.text;
     EXPECT_EQ(IsNumericText(c.text), c.numeric) << c.text;
+  }
+}
+
+TEST(TextTest, ParseNumberFields) {
+  struct Case {
+    std::string text;
+    double value;
+    size_t consumed;
+    bool anyDigit, decimalPoint, wholeText;
+  };
+  const Case cases[] = {
+      {"5", 5, 1, true, false, true},        {"0", 0, 1, true, false, true},
+      {"042", 42, 3, true, false, true},     {"42a", 42, 2, true, false, false},
+      {"42 ", 42, 2, true, false, true},     {"4.2", 4.2, 3, true, true, true},
+      {"-42", -42, 3, true, false, true},    {"", 0, 0, false, false, false},
+      {"123456789012345", 123456789012345, 15, true, false, true},
+      {"1234567890123456", 1234567890123456, 16, true, false, true},
+  };
+  for (const auto& c : cases) {
+    const ParsedNumber n = ParseNumber(c.text);
+    EXPECT_EQ(n.value, c.value) << c.text;
+    EXPECT_EQ(n.consumed, c.consumed) << c.text;
+    EXPECT_EQ(n.anyDigit, c.anyDigit) << c.text;
+    EXPECT_EQ(n.decimalPoint, c.decimalPoint) << c.text;
+    EXPECT_EQ(n.wholeText, c.wholeText) << c.text;
   }
 }
 

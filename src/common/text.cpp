@@ -92,6 +92,25 @@ double DecimalScale(size_t k) {
 
 ParsedNumber ParseNumber(std::string_view t) {
   ParsedNumber r;
+  // Most texts of station files are plain runs of digits: up to 15 of them
+  // sum exactly in an integer (below 2^53 the double steps v * 10 + digit
+  // of the general reading below are exact too, so the value is the same).
+  if (!t.empty() && t.size() <= 15) {
+    uint64_t n = 0;
+    size_t k = 0;
+    for (; k < t.size(); ++k) {
+      const unsigned d = static_cast<unsigned char>(t[k]) - unsigned{'0'};
+      if (d > 9) break;
+      n = n * 10 + d;
+    }
+    if (k == t.size()) {
+      r.value = static_cast<double>(n);
+      r.consumed = k;
+      r.anyDigit = true;
+      r.wholeText = true;
+      return r;
+    }
+  }
   size_t i = 0;
   while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
   bool neg = false;
@@ -272,25 +291,6 @@ std::string_view RemoveChars(std::string_view s, std::string_view chars, std::st
   for (char c : head)
     if (!InSet(c, chars)) scratch.push_back(c);
   return scratch;
-}
-
-bool IsDecimal(std::string_view s) {
-  size_t i = 0;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-  bool digits = false;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, digits = true;
-  if (i < s.size() && s[i] == '.') {
-    ++i;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, digits = true;
-  }
-  return digits && i == s.size();
-}
-
-bool IsRunOf(std::string_view s, char c) {
-  if (s.empty()) return false;
-  for (char x : s)
-    if (x != c) return false;
-  return true;
 }
 
 bool MatchPattern(std::string_view text, std::string_view pattern) {

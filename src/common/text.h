@@ -100,11 +100,30 @@ std::string_view DropLastChar(std::string_view s);
 std::string_view RemoveChars(std::string_view s, std::string_view chars, std::string& scratch);
 
 // A decimal number: optional sign, digits with an optional point and
-// fraction, at least one digit, nothing else (no blanks).
-bool IsDecimal(std::string_view s);
+// fraction, at least one digit, nothing else (no blanks). Inline: the
+// format check asks it of every record.
+inline bool IsDecimal(std::string_view s) {
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  if (p != end && (*p == '+' || *p == '-')) ++p;
+  const char* const first = p;
+  while (p != end && static_cast<unsigned char>(*p - '0') < 10) ++p;
+  bool digits = p != first;
+  if (p != end && *p == '.') {
+    const char* const fraction = ++p;
+    while (p != end && static_cast<unsigned char>(*p - '0') < 10) ++p;
+    digits = digits || p != fraction;
+  }
+  return digits && p == end;
+}
 
 // True when s is non-empty and consists only of the byte c.
-bool IsRunOf(std::string_view s, char c);
+inline bool IsRunOf(std::string_view s, char c) {
+  if (s.empty()) return false;
+  for (char x : s)
+    if (x != c) return false;
+  return true;
+}
 
 // Matches a whole text against a pattern of one-character elements: "#" a
 // digit, "?" any character (a whole UTF-8 sequence), "[set]" one character

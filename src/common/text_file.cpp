@@ -6,6 +6,10 @@
 
 #include <iconv.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 
 #include <cerrno>
@@ -216,25 +220,40 @@ std::string DecodeToUtf8(std::string bytes) {
   return DecodeGb18030(bytes);
 }
 
+namespace {
+
+// First CR or LF in [p, end), or end: one pass over the bytes, sixteen at a
+// time where the target has SSE2.
+const char* FindLineBreak(const char* p, const char* const end) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int hits =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+    if (hits != 0) return p + __builtin_ctz(static_cast<unsigned>(hits));
+    p += 16;
+  }
+#endif
+  while (p != end && *p != '\n' && *p != '\r') ++p;
+  return p;
+}
+
+}  // namespace
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   lines.reserve(text.size() / 32 + 4);
   const char* const begin = text.data();
-  const size_t n = text.size();
-  size_t start = 0;
-  while (start < n) {
-    const void* lf = std::memchr(begin + start, '\n', n - start);
-    size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - begin) : n;
-    // A CR ends a line too: the usual CRLF, or a lone CR inside the segment.
-    const void* cr = std::memchr(begin + start, '\r', end - start);
-    if (cr) {
-      size_t at = static_cast<size_t>(static_cast<const char*>(cr) - begin);
-      lines.push_back(text.substr(start, at - start));
-      start = (at + 1 < n && begin[at + 1] == '\n') ? at + 2 : at + 1;
-      continue;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
+  const char* const end = begin + text.size();
+  const char* start = begin;
+  // A line ends at LF, at CRLF, or at a lone CR; the last line needs no end.
+  while (start != end) {
+    const char* const at = FindLineBreak(start, end);
+    lines.emplace_back(start, static_cast<size_t>(at - start));
+    if (at == end) break;
+    start = (*at == '\r' && at + 1 != end && at[1] == '\n') ? at + 2 : at + 1;
   }
   return lines;
 }

@@ -93,11 +93,6 @@ const SmallNumbers& Small() {
 
 }  // namespace
 
-std::string_view HourLabel(int c) {
-  if (c < 1 || c > 24) return {};
-  return Small().views[static_cast<size_t>(c <= 4 ? c + 20 : c - 4)];
-}
-
 std::string_view FixedHourLabel(int c) {
   if (c < 1 || 6 * c - 4 > SmallNumbers::kMax) return {};
   return Small().views[static_cast<size_t>(6 * c - 4)];

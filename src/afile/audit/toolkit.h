@@ -128,8 +128,14 @@ void ForEachCell(const Grid& g, Fn&& fn) {
 // ---------------------------------------------------------------- labels
 
 // Hour label of column c (1..24) of an observation day that runs from 21
-// o'clock of the previous day: "21", "22", "23", "24", "1", ..., "20".
-std::string_view HourLabel(int c);
+// o'clock of the previous day: "21", "22", "23", "24", "1", ..., "20"; ""
+// outside. Inline: audits label every hourly cell they look at.
+inline std::string_view HourLabel(int c) {
+  static constexpr std::string_view kLabels[25] = {
+      "",   "21", "22", "23", "24", "1",  "2",  "3",  "4",  "5",  "6",  "7", "8",
+      "9",  "10", "11", "12", "13", "14", "15", "16", "17", "18", "19", "20"};
+  return c >= 1 && c <= 24 ? kLabels[c] : std::string_view();
+}
 // Label of column c of four fixed observations: 6c - 4 ("2", "8", "14",
 // "20"); also continues the sequence for higher c ("26", ...), "" past 64.
 std::string_view FixedHourLabel(int c);
