@@ -100,6 +100,43 @@ TEST(AFileFormatText, Reader) {
   }
 }
 
+// A file read again soon after gives the text read before only while it is
+// the same unchanged file: one written moments ago, or rewritten since with
+// the same size, is read again.
+TEST(AFileFormatText, RecentTextsFollowTheFile) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("kelvane_recent_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "A1.TXT").string();
+  struct Step {
+    std::string write;  // written before the read ("" keeps the file)
+    bool replace;       // by a new file under the same name
+    std::string line;   // the first line read
+  };
+  const Step steps[] = {
+      {"one\r\n", false, "one"}, {"", false, "one"},       {"two\r\n", false, "two"},
+      {"six\r\n", true, "six"},  {"ten\r\nx", false, "ten"}, {"", false, "ten"},
+  };
+  for (const Step& st : steps) {
+    if (!st.write.empty()) {
+      const std::string to = st.replace ? path + ".new" : path;
+      std::ofstream(to, std::ios::binary | std::ios::trunc) << st.write;
+      if (st.replace) std::filesystem::rename(to, path);
+    }
+    EXPECT_EQ(LineReader(path).ReadLine(), st.line) << st.write;
+  }
+  // Another spelling of the path reads under that name.
+  const std::string other = (dir / "." / "A1.TXT").string();
+  EXPECT_EQ(ReadText(other)->path, other);
+  EXPECT_EQ(ReadText(path)->path, path);
+  std::filesystem::remove_all(dir);
+
+  // A file left alone for a while (a fixture of the checkout) is read once.
+  const std::string settled = std::string(KELVANE_TEST_DATA) + "/jet4/expected/SysLib.tabStationParameter.csv";
+  const auto first = ReadText(settled);
+  EXPECT_EQ(ReadText(settled), first);
+}
+
 // A data file is read once and shared: readers over it start at its first
 // line, copies share the text, and a file that cannot be opened is an error
 // status that every step taking the DataFile reports the same way.

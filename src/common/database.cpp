@@ -365,6 +365,14 @@ std::string ResolveBelow(std::string_view sysPath, std::string_view relative) {
     return dir + "/" + part;
   };
 
+  // Usually the path is there as written: one look at the whole of it.
+  {
+    std::string exact = base;
+    for (const std::string& part : parts) exact = join(exact, part);
+    std::error_code ec;
+    if (!parts.empty() && fs::exists(exact, ec)) return exact;
+  }
+
   std::string current = base;
   size_t i = 0;
   for (; i < parts.size(); ++i) {

@@ -90,27 +90,8 @@ double DecimalScale(size_t k) {
 
 }  // namespace
 
-ParsedNumber ParseNumber(std::string_view t) {
+ParsedNumber ParseAnyNumber(std::string_view t) {
   ParsedNumber r;
-  // Most texts of station files are plain runs of digits: up to 15 of them
-  // sum exactly in an integer (below 2^53 the double steps v * 10 + digit
-  // of the general reading below are exact too, so the value is the same).
-  if (!t.empty() && t.size() <= 15) {
-    uint64_t n = 0;
-    size_t k = 0;
-    for (; k < t.size(); ++k) {
-      const unsigned d = static_cast<unsigned char>(t[k]) - unsigned{'0'};
-      if (d > 9) break;
-      n = n * 10 + d;
-    }
-    if (k == t.size()) {
-      r.value = static_cast<double>(n);
-      r.consumed = k;
-      r.anyDigit = true;
-      r.wholeText = true;
-      return r;
-    }
-  }
   size_t i = 0;
   while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
   bool neg = false;
@@ -154,16 +135,12 @@ ParsedNumber ParseNumber(std::string_view t) {
   return r;
 }
 
-double LeadingNumber(std::string_view text) { return ParseNumber(text).value; }
-
 int64_t LeadingInteger(std::string_view text) {
   double v = LeadingNumber(text);
   if (v >= 9.2e18) return std::numeric_limits<int64_t>::max();
   if (v <= -9.2e18) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(v);
 }
-
-bool IsNumericText(std::string_view text) { return ParseNumber(text).wholeText; }
 
 size_t CharCountOfLongText(std::string_view s) {
   // Every byte but a continuation byte (10xxxxxx) starts a character; eight

@@ -43,18 +43,41 @@ struct ParsedNumber {
   bool decimalPoint = false;  // the number has a decimal part
   bool wholeText = false;     // a number with only blanks after it
 };
-ParsedNumber ParseNumber(std::string_view text);
+// The reading of any text; ParseNumber below reads the usual plain run of
+// digits inline and hands every other text to it.
+ParsedNumber ParseAnyNumber(std::string_view text);
+inline ParsedNumber ParseNumber(std::string_view t) {
+  // Most texts of station files are plain runs of digits: up to 15 of them
+  // sum exactly in an integer (below 2^53 the double steps v * 10 + digit
+  // of the general reading are exact too, so the value is the same).
+  if (!t.empty() && t.size() <= 15) {
+    uint64_t n = 0;
+    size_t k = 0;
+    for (; k < t.size(); ++k) {
+      const unsigned d = static_cast<unsigned char>(t[k]) - unsigned{'0'};
+      if (d > 9) return ParseAnyNumber(t);
+      n = n * 10 + d;
+    }
+    ParsedNumber r;
+    r.value = static_cast<double>(n);
+    r.consumed = k;
+    r.anyDigit = true;
+    r.wholeText = true;
+    return r;
+  }
+  return ParseAnyNumber(t);
+}
 
 // Value of the leading number of a text: leading blanks skipped, an optional
 // sign, digits with an optional decimal part; 0 when there is none.
-double LeadingNumber(std::string_view text);
+inline double LeadingNumber(std::string_view text) { return ParseNumber(text).value; }
 // Leading number as a whole number (fraction truncated toward zero, saturated
 // to the 64-bit range).
 int64_t LeadingInteger(std::string_view text);
 
 // True when the whole text (blanks around it allowed) is a number: optional
 // sign, digits, optional decimal point and digits, at least one digit.
-bool IsNumericText(std::string_view text);
+inline bool IsNumericText(std::string_view text) { return ParseNumber(text).wholeText; }
 // True when every comma-separated field of text is numeric (IsNumericText):
 // a number, or a list of numbers such as the twelve monthly values of a
 // rule entry.

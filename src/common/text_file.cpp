@@ -16,26 +16,44 @@
 #include <cstdint>
 #include <cstring>
 #include <cstdio>
+#include <ctime>
+#include <mutex>
 #include "common/error.h"
 
 namespace kelvane {
 
-std::string ReadFileBytes(const std::string& path) {
-  // Opened without blocking, so that a pipe or device named like a data
-  // file is refused below instead of waiting for a writer forever.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    const int e = errno;
-    throw Error(e == ENOENT || e == ENOTDIR ? kErrFileNotFound : kErrPathAccess,
-                "cannot open file: " + path);
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
+namespace {
+
+// A regular file opened for reading, closed with the object.
+struct OpenFile {
+  int fd = -1;
   struct stat st {};
-  if (::fstat(fd, &st) != 0) throw Error(kErrPathAccess, "cannot read file: " + path);
-  if (!S_ISREG(st.st_mode)) throw Error(kErrPathAccess, "not a regular file: " + path);
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  explicit OpenFile(const std::string& path) {
+    // Opened without blocking, so that a pipe or device named like a data
+    // file is refused below instead of waiting for a writer forever.
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+      const int e = errno;
+      throw Error(e == ENOENT || e == ENOTDIR ? kErrFileNotFound : kErrPathAccess,
+                  "cannot open file: " + path);
+    }
+    if (::fstat(fd, &st) != 0) {
+      ::close(fd);
+      throw Error(kErrPathAccess, "cannot read file: " + path);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      ::close(fd);
+      throw Error(kErrPathAccess, "not a regular file: " + path);
+    }
+  }
+  ~OpenFile() { ::close(fd); }
+};
+
+std::string ReadAll(const OpenFile& file, const std::string& path) {
+  const int fd = file.fd;
+  const struct stat& st = file.st;
   // One read of the size the file has, then reads until the end in case it
   // grew meanwhile.
   std::string bytes;
@@ -64,6 +82,13 @@ std::string ReadFileBytes(const std::string& path) {
   }
   bytes.resize(used);
   return bytes;
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::string& path) {
+  const OpenFile file(path);
+  return ReadAll(file, path);
 }
 
 namespace {
@@ -301,8 +326,83 @@ std::shared_ptr<const DataFile::Text> TextFromBytes(const std::string& path, std
   return t;
 }
 
+namespace {
+
+// The texts of the files read last, so that a file read again soon after
+// (a month's file, read once for its own check and again for the check of
+// the next month) is neither read nor decoded twice. A text is taken again
+// only while its file is the same one, unchanged: same device and inode,
+// size, modification and change times. Only small texts are kept, a few
+// of them: the memory held stays small and fixed.
+class RecentTexts {
+ public:
+  static constexpr size_t kEntries = 8;
+  static constexpr off_t kLargestKept = 512 * 1024;
+
+  std::shared_ptr<const DataFile::Text> Find(const std::string& path, const struct stat& st) {
+    std::lock_guard<std::mutex> lock(mu_);
+    for (const Entry& e : entries_)
+      if (e.text && Same(e, st) && e.text->path == path) return e.text;
+    return nullptr;
+  }
+
+  void Keep(const std::shared_ptr<const DataFile::Text>& text, const struct stat& st) {
+    if (st.st_size > kLargestKept || !Settled(st)) return;
+    std::lock_guard<std::mutex> lock(mu_);
+    Entry& e = entries_[next_++ % kEntries];
+    e.text = text;
+    e.dev = st.st_dev;
+    e.ino = st.st_ino;
+    e.size = st.st_size;
+    e.mtime = st.st_mtim;
+    e.ctime = st.st_ctim;
+  }
+
+ private:
+  struct Entry {
+    std::shared_ptr<const DataFile::Text> text;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{}, ctime{};
+  };
+  static bool Same(const Entry& e, const struct stat& st) {
+    return e.dev == st.st_dev && e.ino == st.st_ino && e.size == st.st_size &&
+           e.mtime.tv_sec == st.st_mtim.tv_sec && e.mtime.tv_nsec == st.st_mtim.tv_nsec &&
+           e.ctime.tv_sec == st.st_ctim.tv_sec && e.ctime.tv_nsec == st.st_ctim.tv_nsec;
+  }
+
+  // File times step by the kernel's clock tick, so a file rewritten at
+  // once could keep the times it had: only a file left alone for a while
+  // before it was read is kept, and any later write then gives it newer
+  // times.
+  static bool Settled(const struct stat& st) {
+    timespec now{};
+    if (::clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+    const time_t before = now.tv_sec - 2;
+    return st.st_mtim.tv_sec < before && st.st_ctim.tv_sec < before;
+  }
+
+  std::mutex mu_;
+  Entry entries_[kEntries];
+  size_t next_ = 0;
+};
+
+RecentTexts& Recent() {
+  static RecentTexts recent;
+  return recent;
+}
+
+}  // namespace
+
 std::shared_ptr<const DataFile::Text> ReadText(const std::string& path) {
-  return TextFromBytes(path, ReadFileBytes(path));
+  const OpenFile file(path);
+  if (auto text = Recent().Find(path, file.st)) return text;
+  auto text = TextFromBytes(path, ReadAll(file, path));
+  // Kept with the times taken before the read: a file written meanwhile
+  // has newer ones and is read again next time.
+  Recent().Keep(text, file.st);
+  return text;
 }
 
 // ---------------------------------------------------------------- DataFile

@@ -383,18 +383,34 @@ class Decoder {
   void Shape(AFileArray t, bool hourly, int columns = 0) {
     StringArray& a = A(t);
     const Layout& l = LayoutOf(t);
+    bool same = true;
     if (l.list) {
-      if (!(a.Rank() == 1 && a.LBound(1) == 1 && a.UBound(1) == l.fixedColumns))
+      if (!(a.Rank() == 1 && a.LBound(1) == 1 && a.UBound(1) == l.fixedColumns)) {
         a = StringArray::Vector(1, l.fixedColumns);
+        same = false;
+      }
     } else {
       if (columns <= 0) columns = hourly ? l.hourlyColumns : l.fixedColumns;
       // A block reshapes the arrays the first pass shaped: keep the cells
       // (and their buffers) when the shape is the same.
       if (!(a.Rank() == 2 && a.LBound(1) == 1 && a.UBound(1) == f_.days && a.LBound(2) == 1 &&
-            a.UBound(2) == columns))
+            a.UBound(2) == columns)) {
         a = StringArray::Matrix(1, f_.days, 1, columns);
+        same = false;
+      }
     }
-    Fill(a, "-");
+    // An array filled with "-" that nothing has written since is filled
+    // already (the first pass shapes every array, and a block that routes
+    // into one shapes it again before it writes).
+    const size_t i = AFileArrayIndex(t);
+    if (!(same && i < kAFileArrayCount && pristine_[i])) Fill(a, "-");
+    if (i < kAFileArrayCount) pristine_[i] = true;
+  }
+
+  // The array is about to be written: the next shaping fills it again.
+  void Touch(AFileArray t) {
+    const size_t i = AFileArrayIndex(t);
+    if (i < kAFileArrayCount) pristine_[i] = false;
   }
 
   void ClearRow(AFileArray t, long d) {
@@ -409,7 +425,10 @@ class Decoder {
     std::string& cell = a(d, c);
     // Most records are handed on as written: into the cell's own buffer.
     if ((time || t.conversion == Conversion::None) && !AllOf(r, ',')) {
-      cell.assign(r);
+      // clear and append: the cell's buffer holds a record, and append
+      // skips the overlap handling of assign.
+      cell.clear();
+      cell.append(r.data(), r.size());
       return;
     }
     cell = Convert(t.conversion, r, c, time, metres);
@@ -444,6 +463,7 @@ class Decoder {
       const Layout& l = LayoutOf(r.target);
       const bool hourly = l.timed && r.count >= 24;
       Shape(r.target, hourly, hourly && r.count == 24 ? l.hourlyBareColumns : 0);
+      Touch(r.target);
     }
     const int lines = LinesPerDay(b);
     for (int d = 1; d <= f_.days; ++d) {
@@ -628,6 +648,7 @@ class Decoder {
   // One line per day of phenomenon text; the month's "=" becomes the "."
   // that ends every other day. "0=" ends the segment.
   bool DecodeWeather() {
+    Touch(&AFileArrays::strw);
     StringArray& w = out_.strw;
     for (long d = 1; d <= f_.days; ++d) {
       std::string_view line;
@@ -650,6 +671,7 @@ class Decoder {
     if (!Next(line)) return false;
     line = TrimRight(line);
     while (!line.empty() && line.back() == '=') line.remove_suffix(1);
+    Touch(&AFileArrays::strRconnect);
     StringArray& a = out_.strRconnect;
     for (long k = 1; k <= a.UBound(1); ++k) {
       const size_t blank = line.find(' ');
@@ -714,6 +736,8 @@ class Decoder {
   DecodedAFile& out_;
   std::vector<std::string_view> records_;
   std::array<std::string, 2> scratch_;
+  // By array: filled with "-" and not written since.
+  std::array<bool, kAFileArrayCount> pristine_{};
   size_t scratchNext_ = 0;
 };
 

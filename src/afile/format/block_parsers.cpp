@@ -72,20 +72,34 @@ bool WellFormed(RecordForm rule, std::string_view r, int width) {
 void CheckRecords(Reporter& rep, int day, std::string_view body, int expected,
                   const BlockLayout& block, bool instrumentVisibility) {
   if (CountBlanks(body) + 1 != expected) rep.Add(rep.m.recordCount, day);
-  size_t pos = 0;
+  const char* p = body.data();
+  const char* const end = p + body.size();
   for (int i = 1; i <= expected; ++i) {
     // Record i runs to the next blank; the last one to the end of the line.
-    size_t end = body.size();
+    // Its characters are counted on the way (every byte but a UTF-8
+    // continuation byte starts one).
+    // A run of digits, the usual record, is well formed in every form.
+    const char* const start = p;
+    size_t chars = 0;
+    bool digits = true;
     if (i < expected) {
-      end = pos;
-      while (end < body.size() && body[end] != ' ') ++end;
+      for (; p != end && *p != ' '; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        chars += (c & 0xC0) != 0x80;
+        digits = digits && static_cast<unsigned char>(c - '0') < 10;
+      }
+    } else {
+      chars = CharCount(std::string_view(p, static_cast<size_t>(end - p)));
+      digits = false;
+      p = end;
     }
-    const std::string_view rec = body.substr(pos, end - pos);
-    const bool more = end < body.size();
-    pos = end + 1;
+    const std::string_view rec(start, static_cast<size_t>(p - start));
+    const bool more = p != end;
+    if (more) ++p;  // the blank
     const int width = RecordWidth(block, i, instrumentVisibility);
-    if (static_cast<int>(CharCount(rec)) != width) rep.Add(rep.m.recordWidth, day);
-    if (!WellFormed(block.form, rec, width)) rep.Add(rep.m.recordForm, day);
+    if (static_cast<int>(chars) != width) rep.Add(rep.m.recordWidth, day);
+    if (!(digits && !rec.empty()) && !WellFormed(block.form, rec, width))
+      rep.Add(rep.m.recordForm, day);
     if (!more) break;
   }
 }
