@@ -367,15 +367,17 @@ class Decoder {
     return true;
   }
 
-  static void Fill(StringArray& a, const char* text) {
-    // Copies of one string (assigning the literal itself in the loop draws a
-    // false -Wrestrict warning from GCC 12 in optimised builds).
-    // The cells are one contiguous run from the first one.
-    const std::string value(text);
+  // Every cell becomes the one-character text mark. The cells are one
+  // contiguous run from the first one; each keeps its buffer (clear and
+  // push_back stay inline, unlike an assignment).
+  static void Fill(StringArray& a, char mark) {
     const size_t n = a.data().size();
     if (n == 0) return;
     std::string* cells = a.Rank() == 1 ? a.Find(a.LBound(1)) : a.Find(a.LBound(1), a.LBound(2));
-    for (size_t k = 0; k < n; ++k) cells[k] = value;
+    for (size_t k = 0; k < n; ++k) {
+      cells[k].clear();
+      cells[k].push_back(mark);
+    }
   }
 
   // Gives an array its hourly or fixed-hour shape (or the given number of
@@ -403,7 +405,7 @@ class Decoder {
     // already (the first pass shapes every array, and a block that routes
     // into one shapes it again before it writes).
     const size_t i = AFileArrayIndex(t);
-    if (!(same && i < kAFileArrayCount && pristine_[i])) Fill(a, "-");
+    if (!(same && i < kAFileArrayCount && pristine_[i])) Fill(a, '-');
     if (i < kAFileArrayCount) pristine_[i] = true;
   }
 

@@ -83,8 +83,8 @@ struct DaySun {
 DaySun ComputeSun(const AuditContext& cx, int day, bool meanTime) {
   std::array<char, 24> buf;
   const std::string_view dayText = NumberText(day, buf);
-  std::string rise, set;
-  SunriseSunset(cx.Para(2), cx.Para(3), dayText, cx.Latitude(), cx.Longitude(), rise, set);
+  const AuditContext::SunTexts& computed = cx.SunText(day);
+  std::string rise = computed.rise, set = computed.set;
   DaySun sun;
   if (rise == "0.00" && set == "24.00") {
     sun = {0, 24, 0, 2400};

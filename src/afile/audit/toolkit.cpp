@@ -277,17 +277,22 @@ void CompareExtremeWithMinutes(AuditContext& cx, const MinuteHours& minutes, int
     cx.Suspicious(how.timeMessage, {how.element, day, HourItem(how.timeLabel, h)});
 }
 
-AuditContext::SunTimes AuditContext::Sun(int day) const {
-  if (day < 1 || day > 31) return {};
-  const size_t d = static_cast<size_t>(day);
-  if (!sunKnown_[d]) {
+const AuditContext::SunTexts& AuditContext::SunText(int day) const {
+  const size_t d = day >= 1 && day <= 31 ? static_cast<size_t>(day) : 0;
+  if (d > 0 && !sunKnown_[d]) {
     std::array<char, 24> buf;
-    std::string rise, set;
-    SunriseSunset(Para(2), Para(3), NumberText(day, buf), Latitude(), Longitude(), rise, set);
-    sun_[d] = {LeadingNumber(rise), LeadingNumber(set)};
+    SunTexts& t = sunText_[d];
+    SunriseSunset(Para(2), Para(3), NumberText(day, buf), Latitude(), Longitude(), t.rise, t.set);
+    sun_[d] = {LeadingNumber(t.rise), LeadingNumber(t.set)};
     sunKnown_[d] = true;
   }
-  return sun_[d];
+  return sunText_[d];
+}
+
+AuditContext::SunTimes AuditContext::Sun(int day) const {
+  if (day < 1 || day > 31) return {};
+  SunText(day);
+  return sun_[static_cast<size_t>(day)];
 }
 
 }  // namespace kelvane::afile::audit

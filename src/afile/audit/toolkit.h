@@ -246,6 +246,12 @@ class AuditContext {
     double rise = 0, set = 0;
   };
   SunTimes Sun(int day) const;
+  // The same as the texts SunriseSunset writes ("6.93"); empty outside the
+  // days.
+  struct SunTexts {
+    std::string rise, set;
+  };
+  const SunTexts& SunText(int day) const;
 
   // Findings. Audit findings leave Line empty.
   void Error(std::string_view message, const Spot& at, std::string_view related = {});
@@ -265,6 +271,7 @@ class AuditContext {
   bool mountain_;
   AuditList& list_;
   mutable std::array<SunTimes, 32> sun_{};
+  mutable std::array<SunTexts, 32> sunText_{};
   mutable std::array<bool, 32> sunKnown_{};
 };
 

@@ -156,8 +156,13 @@ bool IsBadWindDirectionCode(std::string_view d) {
   static constexpr std::array<std::string_view, 18> kCodes = {
       "N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE", "S",
       "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW", "C", "-"};
-  for (std::string_view c : kCodes)
-    if (d == c) return false;
+  // Compared byte by byte: the codes are at most three characters long.
+  for (std::string_view c : kCodes) {
+    if (c.size() != d.size()) continue;
+    bool same = true;
+    for (size_t k = 0; k < c.size(); ++k) same = same && c[k] == d[k];
+    if (same) return false;
+  }
   return true;
 }
 

@@ -1,6 +1,7 @@
 // Block parsers of the data section: line counts, day and month end marks,
 // record counts, record widths and record forms.
 #include "afile/format/messages.h"
+#include "afile/format/record_scan.h"
 #include "afile/format/sections.h"
 #include "common/text.h"
 
@@ -75,32 +76,12 @@ void CheckRecords(Reporter& rep, int day, std::string_view body, int expected,
   const char* p = body.data();
   const char* const end = p + body.size();
   for (int i = 1; i <= expected; ++i) {
-    // Record i runs to the next blank; the last one to the end of the line.
-    // Its characters are counted on the way (every byte but a UTF-8
-    // continuation byte starts one).
-    // A run of digits, the usual record, is well formed in every form.
-    const char* const start = p;
-    size_t chars = 0;
-    bool digits = true;
-    if (i < expected) {
-      for (; p != end && *p != ' '; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        chars += (c & 0xC0) != 0x80;
-        digits = digits && static_cast<unsigned char>(c - '0') < 10;
-      }
-    } else {
-      chars = CharCount(std::string_view(p, static_cast<size_t>(end - p)));
-      digits = false;
-      p = end;
-    }
-    const std::string_view rec(start, static_cast<size_t>(p - start));
-    const bool more = p != end;
-    if (more) ++p;  // the blank
+    const ScannedRecord rec = ScanRecord(p, end, i == expected);
     const int width = RecordWidth(block, i, instrumentVisibility);
-    if (static_cast<int>(chars) != width) rep.Add(rep.m.recordWidth, day);
-    if (!(digits && !rec.empty()) && !WellFormed(block.form, rec, width))
-      rep.Add(rep.m.recordForm, day);
-    if (!more) break;
+    if (static_cast<int>(rec.chars) != width) rep.Add(rep.m.recordWidth, day);
+    // A run of digits, the usual record, is well formed in every form.
+    if (!rec.digits && !WellFormed(block.form, rec.text, width)) rep.Add(rep.m.recordForm, day);
+    if (!rec.more) break;
   }
 }
 

@@ -2,6 +2,7 @@
 // segments (one block of 3-digit codes per data block) and the correction
 // records.
 #include "afile/format/messages.h"
+#include "afile/format/record_scan.h"
 #include "afile/format/sections.h"
 #include "common/text.h"
 
@@ -57,19 +58,13 @@ void ParseQualityControlBlock(FormContext& cx, int count, std::string_view eleme
     }
     const std::string_view body = RemoveChars(line, "=", cx.scratch);
     if (CountBlanks(body) + 1 != count) cx.Add(msg::kQcRecordCount, element, "", Num(d), "");
-    size_t pos = 0;
+    const char* p = body.data();
+    const char* const end = p + body.size();
     for (int i = 1; i <= count; ++i) {
-      size_t end = body.size();
-      if (i < count) {
-        end = pos;
-        while (end < body.size() && body[end] != ' ') ++end;
-      }
-      const std::string_view rec = body.substr(pos, end - pos);
-      const bool more = end < body.size();
-      pos = end + 1;
-      if (CharCount(rec) != 3) cx.Add(msg::kQcRecordWidth, element, "", Num(d), "");
-      if (!IsDecimal(rec)) cx.Add(msg::kQcRecordForm, element, "", Num(d), "");
-      if (!more) break;
+      const ScannedRecord rec = ScanRecord(p, end, i == count);
+      if (rec.chars != 3) cx.Add(msg::kQcRecordWidth, element, "", Num(d), "");
+      if (!rec.digits && !IsDecimal(rec.text)) cx.Add(msg::kQcRecordForm, element, "", Num(d), "");
+      if (!rec.more) break;
     }
   }
 }
