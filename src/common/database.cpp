@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -341,7 +342,38 @@ std::vector<std::string> Database::TableNames() const {
 // ---------------------------------------------------------------------------
 // Paths
 
+namespace {
+
+// The path ResolveBelow found last on this thread, and when: a check reads
+// the same databases for every file, and looking the path up again within
+// a moment finds what it found then.
+struct ResolvedPath {
+  std::string sysPath, relative, result;
+  std::chrono::steady_clock::time_point at{};
+};
+constexpr auto kResolvedPathLife = std::chrono::milliseconds(500);
+
+std::string ResolveBelowNow(std::string_view sysPath, std::string_view relative);
+
+}  // namespace
+
 std::string ResolveBelow(std::string_view sysPath, std::string_view relative) {
+  thread_local ResolvedPath last[2];  // SysLib and RadiationConstant
+  const auto now = std::chrono::steady_clock::now();
+  for (ResolvedPath& r : last)
+    if (now - r.at < kResolvedPathLife && r.sysPath == sysPath && r.relative == relative)
+      return r.result;
+  ResolvedPath& slot = last[0].at <= last[1].at ? last[0] : last[1];
+  slot.result = ResolveBelowNow(sysPath, relative);
+  slot.sysPath = sysPath;
+  slot.relative = relative;
+  slot.at = now;
+  return slot.result;
+}
+
+namespace {
+
+std::string ResolveBelowNow(std::string_view sysPath, std::string_view relative) {
   namespace fs = std::filesystem;
   std::string base = NormalizeSeparators(sysPath);
   while (base.size() > 1 && base.back() == '/') base.pop_back();
@@ -398,6 +430,8 @@ std::string ResolveBelow(std::string_view sysPath, std::string_view relative) {
   for (; i < parts.size(); ++i) current = join(current, parts[i]);
   return current;
 }
+
+}  // namespace
 
 std::string SysLibPath(std::string_view sysPath) { return ResolveBelow(sysPath, "Sysconfig/SysLib.mdb"); }
 

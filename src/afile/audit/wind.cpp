@@ -153,17 +153,19 @@ std::string Item(std::string_view head, std::string_view tail) {
 }  // namespace
 
 bool IsBadWindDirectionCode(std::string_view d) {
-  static constexpr std::array<std::string_view, 18> kCodes = {
-      "N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE", "S",
-      "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW", "C", "-"};
-  // Compared byte by byte: the codes are at most three characters long.
-  for (std::string_view c : kCodes) {
-    if (c.size() != d.size()) continue;
-    bool same = true;
-    for (size_t k = 0; k < c.size(); ++k) same = same && c[k] == d[k];
-    if (same) return false;
+  // The sixteen points, calm "C" and "-", by length (comparisons with
+  // literals of a known length compile to a few instructions).
+  switch (d.size()) {
+    case 1:
+      return !(d == "N" || d == "E" || d == "S" || d == "W" || d == "C" || d == "-");
+    case 2:
+      return !(d == "NE" || d == "SE" || d == "SW" || d == "NW");
+    case 3:
+      return !(d == "NNE" || d == "ENE" || d == "ESE" || d == "SSE" || d == "SSW" || d == "WSW" ||
+               d == "WNW" || d == "NNW");
+    default:
+      return true;
   }
-  return true;
 }
 
 bool IsBadWindDirectionDegrees(std::string_view d) {
