@@ -67,6 +67,29 @@ TEST(AFileFormatText, LineEnds) {
     }
 }
 
+// A file's text: valid UTF-8 is checked and split in one pass, sixteen
+// bytes at a time; the lines are those of decoding first and splitting
+// after, for line ends and multi-byte characters at every place around the
+// blocks, invalid bytes (GB18030) late in the text, and a byte-order mark.
+TEST(AFileFormatText, TextLinesMatchDecodingThenSplitting) {
+  const std::vector<std::string> pieces = {"\n", "\r", "\r\n", "北", "é", "𝄞", "\xB1\xB1", "\xFF"};
+  std::vector<std::string> texts = {"", "a", "\xEF\xBB\xBF" "a\r\nb", "\xEF\xBB\xBF" "\xB1\xB1\n"};
+  for (const std::string& piece : pieces)
+    for (size_t at = 0; at < 40; ++at) {
+      std::string text(40, 'x');
+      text.insert(at, piece);
+      texts.push_back(text);
+      texts.push_back(text.substr(0, at + piece.size()));
+      texts.push_back(text + "北\r\n" + piece);
+    }
+  for (const std::string& bytes : texts) {
+    const auto t = TextFromBytes("f", bytes);
+    const std::string utf8 = DecodeToUtf8(bytes);
+    EXPECT_EQ(t->utf8, utf8) << bytes;
+    EXPECT_EQ(t->lines, SplitLines(t->utf8)) << bytes;
+  }
+}
+
 TEST(AFileFormatText, CharacterPositions) {
   const std::string s = "A北京B";
   EXPECT_EQ(CharAt(s, 2), "北");

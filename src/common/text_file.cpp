@@ -267,6 +267,61 @@ const char* FindLineBreak(const char* p, const char* const end) {
 
 }  // namespace
 
+namespace {
+
+// The lines of a text as SplitLines gives them, found on the same pass
+// that checks the text is valid UTF-8 (sixteen bytes at a time over ASCII
+// where the target has SSE2); false, with the lines unspecified, when it
+// is not. A multi-byte sequence holds no CR or LF byte.
+bool SplitValidUtf8Lines(std::string_view text, std::vector<std::string_view>& lines) {
+  lines.clear();
+  lines.reserve(text.size() / 32 + 4);
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* start = begin;
+  const char* p = begin;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+#endif
+  while (p != end) {
+#if defined(__SSE2__)
+    if (end - p >= 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+      unsigned breaks = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
+      // Only the ASCII bytes before the first byte of a multi-byte sequence.
+      if (high != 0) breaks &= (1u << __builtin_ctz(high)) - 1;
+      if (breaks != 0) {
+        p += __builtin_ctz(breaks);  // a line end, read below
+      } else if (high == 0) {
+        p += 16;
+        continue;
+      } else {
+        p += __builtin_ctz(high);  // a multi-byte sequence, read below
+      }
+    }
+#endif
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c >= 0x80) {
+      const size_t len = Utf8SequenceLength(text, static_cast<size_t>(p - begin));
+      if (len == 0) return false;
+      p += len;
+    } else if (c == '\n' || c == '\r') {
+      lines.emplace_back(start, static_cast<size_t>(p - start));
+      p = c == '\r' && p + 1 != end && p[1] == '\n' ? p + 2 : p + 1;
+      start = p;
+    } else {
+      ++p;
+    }
+  }
+  if (start != end) lines.emplace_back(start, static_cast<size_t>(end - start));
+  return true;
+}
+
+}  // namespace
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   lines.reserve(text.size() / 32 + 4);
@@ -321,7 +376,16 @@ std::string_view LastChars(std::string_view s, size_t n) {
 std::shared_ptr<const DataFile::Text> TextFromBytes(const std::string& path, std::string bytes) {
   auto t = std::make_shared<DataFile::Text>();
   t->path = path;
-  t->utf8 = DecodeToUtf8(std::move(bytes));
+  // Valid UTF-8 without a byte-order mark, the usual file, is checked and
+  // split into lines in one pass; any other text is decoded first.
+  if (!(bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)) {
+    t->utf8 = std::move(bytes);
+    if (SplitValidUtf8Lines(t->utf8, t->lines)) return t;
+    std::string decoded = DecodeGb18030(t->utf8);  // not UTF-8: GB18030
+    t->utf8 = std::move(decoded);
+  } else {
+    t->utf8 = DecodeToUtf8(std::move(bytes));
+  }
   t->lines = SplitLines(t->utf8);
   return t;
 }

@@ -49,8 +49,51 @@ std::string HundredthsText(long hundredths) {
   return out;
 }
 
+namespace {
+
+bool ComputeSunTimes(std::string_view year, std::string_view month, int days,
+                     std::string_view latitude, std::string_view longitude, SunTimesTable& table);
+
+// The table computed last on this thread: the format check and the audit of
+// an R file ask for the same month one after the other.
+struct LastSunTimes {
+  bool known = false;
+  std::string year, month, latitude, longitude;
+  int days = 0;
+  bool built = false;
+  SunTimesTable table;
+};
+
+}  // namespace
+
 bool BuildSunTimes(std::string_view year, std::string_view month, int days,
                    std::string_view latitude, std::string_view longitude, SunTimesTable& table) {
+  thread_local LastSunTimes last;
+  if (!(last.known && last.days == days && last.year == year && last.month == month &&
+        last.latitude == latitude && last.longitude == longitude)) {
+    last.known = false;
+    last.table = SunTimesTable{};
+    last.built = ComputeSunTimes(year, month, days, latitude, longitude, last.table);
+    last.year = year;
+    last.month = month;
+    last.latitude = latitude;
+    last.longitude = longitude;
+    last.days = days;
+    last.known = true;
+  }
+  if (!last.built) return false;
+  // The entries of the month's days; the others stay as they were.
+  for (int d = 1; d <= days; ++d) {
+    table[static_cast<size_t>(d)] = last.table[static_cast<size_t>(d)];
+    table[static_cast<size_t>(31 + d)] = last.table[static_cast<size_t>(31 + d)];
+  }
+  return true;
+}
+
+namespace {
+
+bool ComputeSunTimes(std::string_view year, std::string_view month, int days,
+                     std::string_view latitude, std::string_view longitude, SunTimesTable& table) {
   if (days < 1 || days > 31) return false;
   const double m = LeadingNumber(month);
   if (m < 1 || m >= 13) return false;
@@ -70,6 +113,8 @@ bool BuildSunTimes(std::string_view year, std::string_view month, int days,
   table = std::move(out);
   return true;
 }
+
+}  // namespace
 
 bool SunDay::InDaylight(int j) const { return std::floor(rise) < j && j <= std::ceil(set); }
 

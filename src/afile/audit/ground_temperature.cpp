@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "afile/audit/audits.h"
 #include "common/solar.h"
@@ -140,18 +141,27 @@ void AuditShallowGroundTemperature(AuditContext& cx, const Grid& q, std::string_
   const bool alwaysNight = element == k20cm || element == k40cm;
   const double upper = cx.Rule(base), lower = cx.Rule(base + 1);
 
+  // The largest change from the day before, by column: the rule of the
+  // column's period of the day, looked up the first time it is needed.
+  std::vector<double> dayToDayLimit(static_cast<size_t>(w) + 1, std::nan(""));
+  auto dayLimit = [&](int j, std::string_view time) {
+    double& limit = dayToDayLimit[static_cast<size_t>(j)];
+    if (std::isnan(limit)) {
+      const int period = alwaysNight ? 1 : PeriodOfHour(static_cast<int>(LeadingInteger(time)));
+      limit = cx.Rule(base + 1 + period);
+    }
+    return limit;
+  };
+
   // First pass: format, extremes, the day before, gaps.
   ForEachCell(q, [&](int day, int j, const Cell& v) {
     const Spot at{element, day, labels(j)};
     if (CheckFormat(cx, v, at)) {
       CheckExtremes(cx, v.value, upper, lower, at);
       const Cell& before = q(day - 1, j);
-      if (day > 1 && before.WellFormed()) {
-        const int period =
-            alwaysNight ? 1 : PeriodOfHour(static_cast<int>(LeadingInteger(at.time)));
-        if (std::fabs(WholeValue(before) - WholeValue(v)) > cx.Rule(base + 1 + period))
-          cx.Suspicious(kMsgDayToDay, at);
-      }
+      if (day > 1 && before.WellFormed() &&
+          std::fabs(WholeValue(before) - WholeValue(v)) > dayLimit(j, at.time))
+        cx.Suspicious(kMsgDayToDay, at);
     }
     if (j <= 24) CheckInterpolation(cx, q, day, j, at);
   });
