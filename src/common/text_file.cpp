@@ -265,10 +265,6 @@ const char* FindLineBreak(const char* p, const char* const end) {
   return p;
 }
 
-}  // namespace
-
-namespace {
-
 // The lines of a text as SplitLines gives them, found on the same pass
 // that checks the text is valid UTF-8 (sixteen bytes at a time over ASCII
 // where the target has SSE2); false, with the lines unspecified, when it
